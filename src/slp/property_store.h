@@ -1,0 +1,27 @@
+// property_store.h: the SLP configuration properties behind the built-in SLPGetProperty: the
+// defaults, with configuration files layered over them.
+#pragma once
+#include <map>
+#include <string>
+
+class PropertyStore {
+ public:
+  // A store that holds the library's defaults.
+  PropertyStore();
+
+  // Layers the configuration file at `path` over what the store holds: each property the file
+  // sets replaces the value before it. A file that cannot be opened or read to its end
+  // (missing, a directory, a device, no permission) changes nothing.
+  void loadFile(const std::string& path);
+
+  // The value of property `name`, or nullptr when the store has none. The text stays valid
+  // until the store is changed or destroyed.
+  const char* find(const std::string& name) const;
+
+ private:
+  std::map<std::string, std::string> values_;
+};
+
+// The store as the library builds it on its first call: the defaults, then the global file,
+// then the file named by OpenSLPConfig (`overridePath`, nullptr when that is not set).
+PropertyStore loadPropertyStore(const std::string& globalPath, const char* overridePath);

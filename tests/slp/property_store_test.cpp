@@ -1,0 +1,160 @@
+// property_store_test.cpp: the built-in store's defaults, file format and layering.
+#include "slp/property_store.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "temp_dir.h"
+
+namespace {
+
+using namespace std::string_literals;  // "..."s keeps NUL bytes inside a case's text
+
+std::string shown(const char* value) {
+  return value == nullptr ? "(null)" : "\"" + std::string(value) + "\"";
+}
+
+}  // namespace
+
+TEST(PropertyStore, HoldsTheDefaults) {
+  const struct {
+    const char* key;
+    const char* value;
+  } cases[] = {
+      {"net.slp.isBroadcastOnly", "false"},
+      {"net.slp.multicastTimeouts", "500,750,1000,1500,2000,3000"},
+      {"net.slp.multicastMaximumWait", "5000"},
+      {"net.slp.unicastTimeouts", "500,750,1000,1500,2000,3000"},
+      {"net.slp.unicastMaximumWait", "5000"},
+      {"net.slp.datagramTimeouts", ""},
+      {"net.slp.maxResults", "256"},
+      {"net.slp.DADiscoveryTimeouts", "500,750,1000,1500,2000,3000"},
+      {"net.slp.DADiscoveryMaximumWait", "2000"},
+      {"net.slp.DAActiveDiscoveryInterval", "1"},
+      {"net.slp.DAAddresses", ""},
+      {"net.slp.watchRegistrationPID", "true"},
+      {"net.slp.activeDADetection", "true"},
+      {"net.slp.passiveDADetection", "true"},
+      {"net.slp.useScopes", "default"},
+      {"net.slp.locale", "en"},
+      {"net.slp.randomWaitBound", "5000"},
+      {"net.slp.interfaces", ""},
+      {"net.slp.securityEnabled", "false"},
+      {"net.slp.multicastTTL", "8"},
+      {"net.slp.MTU", "1400"},
+      {"net.slp.traceMsg", "false"},
+      {"net.slp.traceReg", "false"},
+      {"net.slp.traceDrop", "false"},
+      {"net.slp.traceDATraffic", "false"},
+      {"net.slp.isDA", "false"},
+      {"net.slp.DAHeartBeat", "10800"},
+      {"net.slp.checkSourceAddr", "true"},
+      // Keys the library does not know have no value, not an empty one.
+      {"net.slp.mtu", nullptr},
+      {"net.slp.useScope", nullptr},
+      {"", nullptr},
+  };
+  const PropertyStore store;
+  for (const auto& c : cases) {
+    EXPECT_EQ(shown(c.value), shown(store.find(c.key))) << c.key;
+  }
+}
+
+TEST(PropertyStore, ReadsTheFileFormat) {
+  const std::string longScopes(100000, 's');
+  const struct {
+    std::string text;
+    const char* key;
+    const char* expected;  // nullptr: the store has no value for the key
+  } cases[] = {
+      {"net.slp.useScopes = SALES, ENGINEERING\n", "net.slp.useScopes", "SALES, ENGINEERING"},
+      {" \t net.slp.locale=de\n", "net.slp.locale", "de"},
+      {"net.slp.locale \t= \tde \t\r\n", "net.slp.locale", "de"},
+      // comments
+      {"# net.slp.locale = de\n", "net.slp.locale", "en"},
+      {"  ; net.slp.locale = de\n", "net.slp.locale", "en"},
+      {"\t#net.slp.locale = de", "net.slp.locale", "en"},
+      // the first = splits; the value keeps = # ; of its own
+      {"net.slp.useScopes = a;b # c\n", "net.slp.useScopes", "a;b # c"},
+      {"net.slp.DAAddresses = x=y==\n", "net.slp.DAAddresses", "x=y=="},
+      {"net.slp.DAAddresses== 10.0.0.5\n", "net.slp.DAAddresses", "= 10.0.0.5"},
+      // lines that set nothing
+      {"net.slp.locale de\n", "net.slp.locale", "en"},
+      {"net.slp.locale de\n", "net.slp.locale de", nullptr},
+      {"=de\n", "", nullptr},
+      {"   = de\nnet.slp.MTU = 900\n", "net.slp.MTU", "900"},
+      {"=", "", nullptr},
+      {"net.slp.isDA =\n", "net.slp.isDA", "false"},
+      {"net.slp.locale = de\nnet.slp.locale = \t \r\n", "net.slp.locale", "de"},
+      {"\n\n   \n\t\n", "net.slp.locale", "en"},
+      // names are case-sensitive; a later line wins
+      {"NET.SLP.ISDA = true\n", "net.slp.isDA", "false"},
+      {"NET.SLP.ISDA = true\n", "NET.SLP.ISDA", "true"},
+      {"net.slp.MTU = 1000\nnet.slp.MTU = 1200\n", "net.slp.MTU", "1200"},
+      {"net.slp.MTU = 1000\nnet.slp.MTU = 900", "net.slp.MTU", "900"},
+      {"net.slp.extra = 1\n", "net.slp.extra", "1"},
+      // long lines are read whole: the tail of a long comment is no line of its own
+      {"net.slp.useScopes = " + longScopes + "\n", "net.slp.useScopes", longScopes.c_str()},
+      {"#" + std::string(10000, ' ') + "net.slp.locale = de\n", "net.slp.locale", "en"},
+      // bytes that are not text
+      {"net.slp.locale = de \0xx\n"s, "net.slp.locale", "de"},
+      {"net.slp.locale = \0de\n"s, "net.slp.locale", "en"},
+      {"net.slp.locale = d\0e\nnet.slp.MTU = 999\n"s, "net.slp.MTU", "999"},
+      {"\0net.slp.locale = de\n"s, "net.slp.locale", "en"},
+      {"net.slp.useScopes = \xa0\xc3\xa9t\xe9\xff\xa0\n", "net.slp.useScopes",
+       "\xa0\xc3\xa9t\xe9\xff\xa0"},
+      {"\xff\xfe = x\n", "\xff\xfe", "x"},
+  };
+  const TempDir dir;
+  for (const auto& c : cases) {
+    PropertyStore store;
+    store.loadFile(dir.write("slp.conf", c.text));
+    EXPECT_EQ(shown(c.expected), shown(store.find(c.key)))
+        << "key \"" << c.key << "\" from file text \"" << c.text.substr(0, 80) << "\"";
+  }
+}
+
+TEST(PropertyStore, LayersDefaultsGlobalFileAndOverride) {
+  const TempDir dir;
+  const std::string global = dir.write("global.conf",
+                                       "net.slp.useScopes = SALES\n"
+                                       "net.slp.DAAddresses = 10.0.0.5\n");
+  const std::string override = dir.write("override.conf",
+                                         "net.slp.DAAddresses = 10.0.0.9\n"
+                                         "net.slp.isDA = true\n");
+  const std::string missing = dir.path("missing.conf");
+  const std::string directory = dir.path("conf.d");
+  std::filesystem::create_directory(directory);
+  // Opening a path beneath a plain file fails even for root, who can read any file.
+  const std::string beneathFile = global + "/slp.conf";
+
+  const struct {
+    std::string global;
+    const char* override;
+    const char* scopes;
+    const char* daAddresses;
+    const char* isDA;
+  } cases[] = {
+      {global, nullptr, "SALES", "10.0.0.5", "false"},
+      {global, override.c_str(), "SALES", "10.0.0.9", "true"},
+      {missing, override.c_str(), "default", "10.0.0.9", "true"},
+      {directory, override.c_str(), "default", "10.0.0.9", "true"},
+      {beneathFile, override.c_str(), "default", "10.0.0.9", "true"},
+      {global, missing.c_str(), "SALES", "10.0.0.5", "false"},
+      {global, directory.c_str(), "SALES", "10.0.0.5", "false"},
+      {global, beneathFile.c_str(), "SALES", "10.0.0.5", "false"},
+      {global, "", "SALES", "10.0.0.5", "false"},
+      {missing, nullptr, "default", "", "false"},
+  };
+  for (const auto& c : cases) {
+    const PropertyStore store = loadPropertyStore(c.global, c.override);
+    const std::string context =
+        "global " + c.global + ", override " + (c.override ? c.override : "(not set)");
+    EXPECT_EQ(shown(c.scopes), shown(store.find("net.slp.useScopes"))) << context;
+    EXPECT_EQ(shown(c.daAddresses), shown(store.find("net.slp.DAAddresses"))) << context;
+    EXPECT_EQ(shown(c.isDA), shown(store.find("net.slp.isDA"))) << context;
+    EXPECT_EQ(shown("1400"), shown(store.find("net.slp.MTU"))) << context;
+  }
+}
