@@ -1,0 +1,84 @@
+// rows.cpp: the five kinds of configuration row and the words they share.
+#include "slpconf/rows.h"
+
+#include <libintl.h>
+#include <slp.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <list>
+#include <string>
+
+#include "general/comma_split.h"
+
+// Looked up once, in this order, before the report starts; rows only read them.
+const char* const noText = gettext("NO");
+const char* const yesText = gettext("YES");
+const char* const secondsText = gettext(" sec.");
+
+namespace {
+
+// Milliseconds as the library stores them, shown in seconds with the stream's default
+// floating format: 1500 is 1.5, 2000000000 is 2e+06, text without a number is 0.
+void printSeconds(const char* milliseconds) {
+  std::cout << std::strtod(milliseconds, nullptr) / 1000;
+}
+
+}  // namespace
+
+void printRowHead(const char* label) { std::cout << gettext(label) << "\t\t"; }
+
+void printLineEnd() { std::cout << std::endl; }
+
+// A property the library does not know shows as an empty value: the row head, then the
+// line end, with nothing in between.
+
+void printYesNoValue(const char* key, const char* reference) {
+  const char* value = SLPGetProperty(key);
+  if (value != nullptr) std::cout << (std::strcmp(value, reference) != 0 ? yesText : noText);
+  printLineEnd();
+}
+
+void printYesNoRow(const char* label, const char* key, const char* reference) {
+  printRowHead(label);
+  printYesNoValue(key, reference);
+}
+
+void printValueRow(const char* label, const char* key) {
+  printRowHead(label);
+  const char* value = SLPGetProperty(key);
+  if (value != nullptr) std::cout << value;
+  printLineEnd();
+}
+
+void printUnitRow(const char* label, const char* key, const char* unit) {
+  printRowHead(label);
+  const char* value = SLPGetProperty(key);
+  if (value != nullptr) std::cout << value << unit;
+  printLineEnd();
+}
+
+void printMillisecondsRow(const char* label, const char* key) {
+  printRowHead(label);
+  const char* value = SLPGetProperty(key);
+  if (value != nullptr) {
+    printSeconds(value);
+    std::cout << secondsText;
+  }
+  printLineEnd();
+}
+
+void printTimeoutListRow(const char* label, const char* key) {
+  printRowHead(label);
+  const char* value = SLPGetProperty(key);
+  if (value != nullptr) {
+    const std::list<std::string> timeouts = SplitCommaDelimitedString(value, ',');
+    for (const std::string& timeout : timeouts) {
+      printSeconds(timeout.c_str());
+      std::cout << ' ';
+    }
+    std::cout << secondsText;
+  }
+  printLineEnd();
+}

@@ -1,0 +1,25 @@
+// rows.h: the rows of the SLP configuration report, and the words that rows share.
+//
+// A row is its translated label (which carries its own trailing tabs), the separator "\t\t",
+// a value, an optional unit, then a newline that flushes standard output.
+#pragma once
+
+// Translated once at start-up and never changed afterwards.
+extern const char* const noText;       // "NO"
+extern const char* const yesText;      // "YES"
+extern const char* const secondsText;  // " sec."
+
+// Writes gettext(label), then "\t\t".
+void printRowHead(const char* label);
+
+// Writes the newline that ends a row and flushes standard output.
+void printLineEnd();
+
+// YES when the property differs from `reference` (strcmp), NO when equal; then the line end.
+void printYesNoValue(const char* key, const char* reference);
+
+void printYesNoRow(const char* label, const char* key, const char* reference);
+void printValueRow(const char* label, const char* key);
+void printUnitRow(const char* label, const char* key, const char* unit);
+void printMillisecondsRow(const char* label, const char* key);
+void printTimeoutListRow(const char* label, const char* key);
