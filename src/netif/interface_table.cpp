@@ -1,0 +1,125 @@
+// interface_table.cpp: lists the host's IPv4 interfaces and asks the kernel about one of them.
+#include "netif/interface_table.h"
+
+#include <libintl.h>
+#include <netinet/in.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include "netif/system_error.h"
+
+namespace {
+
+// Translated once, before the report starts; every failing request reuses it.
+const char* const ioctlFailureText = gettext("Can't perform ioctl call ");
+
+// The kernel returns whole records only; ten more on each retry.
+constexpr int kListGrowth = 10 * sizeof(ifreq);
+
+// Shared by the three address formatters, one at a time.
+char textBuffer[128];
+
+int kernelIoctl(int socket, unsigned long request, void* argument) {
+  return ioctl(socket, request, argument);
+}
+
+[[noreturn]] void exitOnFailedRequest(unsigned long request) {
+  exitOnSystemError(ioctlFailureText + std::to_string(request));
+}
+
+// The four bytes of sin_addr as they stand in memory, which is network order.
+std::string dottedQuad(const sockaddr& address) {
+  const auto* bytes =
+      reinterpret_cast<const unsigned char*>(&address) + offsetof(sockaddr_in, sin_addr);
+  std::snprintf(textBuffer, sizeof textBuffer, "%hhu.%hhu.%hhu.%hhu", bytes[0], bytes[1], bytes[2],
+                bytes[3]);
+  return textBuffer;
+}
+
+}  // namespace
+
+KernelAccess::KernelAccess() : openSocket(::socket), ioctl(kernelIoctl), closeSocket(::close) {}
+
+InterfaceTable::InterfaceTable() = default;
+
+InterfaceTable::InterfaceTable(KernelAccess kernel) : kernel(std::move(kernel)) {}
+
+InterfaceTable::~InterfaceTable() {
+  std::free(conf.ifc_buf);
+  std::free(lineBuffer);
+}
+
+void InterfaceTable::enumerate() {
+  const int socket = kernel.openSocket(AF_INET, SOCK_DGRAM, 0);
+  if (socket == -1) exitOnSystemError(gettext("Can't open socket"));
+
+  // A list that fills the whole buffer may have been cut short, so ask again with more room
+  // until the kernel leaves some of it unused.
+  int size = 0;
+  do {
+    size += kListGrowth;
+    void* grown = std::realloc(conf.ifc_buf, size);
+    if (grown == nullptr) {
+      // Give the memory back so that the message itself can still be written.
+      std::free(conf.ifc_buf);
+      conf.ifc_buf = nullptr;
+      kernel.closeSocket(socket);
+      exitOnSystemError(gettext("Not enough memory for the interface list"));
+    }
+    conf.ifc_buf = static_cast<char*>(grown);
+    conf.ifc_len = size;
+    if (kernel.ioctl(socket, SIOCGIFCONF, &conf) < 0) {
+      kernel.closeSocket(socket);
+      exitOnFailedRequest(SIOCGIFCONF);
+    }
+  } while (conf.ifc_len == size);
+
+  current = conf.ifc_req;
+  total = conf.ifc_len / static_cast<int>(sizeof(ifreq));
+  kernel.closeSocket(socket);
+}
+
+void InterfaceTable::probe() {
+  const ifreq record = *current;
+  setName(std::string(record.ifr_name, strnlen(record.ifr_name, IFNAMSIZ)));
+  readTrafficCounters();
+
+  const int socket = kernel.openSocket(AF_INET, SOCK_DGRAM, 0);
+  if (socket == -1) exitOnSystemError(gettext("Unable to open socket"));
+
+  // Each answer overwrites the record's union, so each is taken before the next request.
+  ioctlCurrent(socket, SIOCGIFADDR);
+  formatAddress();
+  ioctlCurrent(socket, SIOCGIFNETMASK);
+  formatNetmask();
+  ioctlCurrent(socket, SIOCGIFHWADDR);
+  formatHardwareAddress();
+  ioctlCurrent(socket, SIOCGIFMTU);
+  setMtu(current->ifr_mtu);
+  ioctlCurrent(socket, SIOCGIFFLAGS);
+  setFlags(static_cast<std::uint16_t>(current->ifr_flags));
+  kernel.closeSocket(socket);
+}
+
+void InterfaceTable::ioctlCurrent(int socket, unsigned long request) {
+  if (kernel.ioctl(socket, request, current) >= 0) return;
+  kernel.closeSocket(socket);
+  exitOnFailedRequest(request);
+}
+
+void InterfaceTable::formatAddress() { setAddress(dottedQuad(current->ifr_addr)); }
+
+void InterfaceTable::formatNetmask() { setNetmask(dottedQuad(current->ifr_netmask)); }
+
+void InterfaceTable::formatHardwareAddress() {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(current->ifr_hwaddr.sa_data);
+  std::snprintf(textBuffer, sizeof textBuffer, "%02x:%02x:%02x:%02x:%02x:%02x", bytes[0], bytes[1],
+                bytes[2], bytes[3], bytes[4], bytes[5]);
+  setHardwareAddress(textBuffer);
+}

@@ -1,0 +1,82 @@
+// interface_table.h: the host's IPv4 interface list and the probed attributes of one of them.
+#pragma once
+#include <net/if.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "netif/traffic_counters.h"
+
+// What the table asks of the system. The program always uses the defaults; a test hands in
+// another counter file, or calls that fail where the kernel cannot be made to fail.
+struct KernelAccess {
+  std::string countersPath = "/proc/net/dev";
+  std::function<int(int domain, int type, int protocol)> openSocket;
+  std::function<int(int socket, unsigned long request, void* argument)> ioctl;
+  std::function<int(int socket)> closeSocket;
+
+  KernelAccess();  // the real socket(2), ioctl(2) and close(2)
+};
+
+class InterfaceTable {
+ public:
+  InterfaceTable();
+  explicit InterfaceTable(KernelAccess kernel);
+  ~InterfaceTable();
+  InterfaceTable(const InterfaceTable&) = delete;
+  InterfaceTable& operator=(const InterfaceTable&) = delete;
+
+  // Fetches the interface list afresh and puts the cursor on its first record.
+  void enumerate();
+  std::int32_t count() const { return total; }
+  ifreq currentRecord() const { return *current; }
+  // Checks no bound: callers stop after count() records.
+  void next() { ++current; }
+
+  // Fills every attribute below from the record under the cursor, counters first.
+  void probe();
+  void ioctlCurrent(int socket, unsigned long request);
+  void formatAddress();
+  void formatNetmask();
+  void formatHardwareAddress();
+
+  std::string name() const { return ifName; }
+  std::string address() const { return ipText; }
+  std::string hardwareAddress() const { return macText; }
+  std::string netmask() const { return maskText; }
+  std::int32_t mtu() const { return ifMtu; }
+  std::uint16_t flags() const { return ifFlags; }
+  bool isUp() const { return (ifFlags & IFF_UP) != 0; }
+  bool isBroadcast() const { return (ifFlags & IFF_BROADCAST) != 0; }
+  bool isMulticast() const { return (ifFlags & IFF_MULTICAST) != 0; }
+
+  void setName(const std::string& value) { ifName = value; }
+  void setAddress(const std::string& value) { ipText = value; }
+  void setHardwareAddress(const std::string& value) { macText = value; }
+  void setNetmask(const std::string& value) { maskText = value; }
+  void setMtu(std::int32_t value) { ifMtu = value; }
+  void setFlags(std::uint16_t value) { ifFlags = value; }
+
+  // Replaces the counters with those of the current name's line in the counter file, or
+  // with zeros when it has none. An alias (eth0:1) shares its device's (eth0) line.
+  void readTrafficCounters();
+  TrafficCounters trafficCounters() const { return counters; }
+
+ private:
+  KernelAccess kernel;
+  ifconf conf{};
+  ifreq* current = nullptr;
+  std::int32_t total = 0;
+  std::string ifName;
+  std::int32_t ifMtu = 0;
+  std::string ipText;
+  std::string macText;
+  std::string maskText;
+  std::uint16_t ifFlags = 0;
+  TrafficCounters counters;
+  // The counter scan's line buffer, grown to the longest line seen and kept for reuse.
+  char* lineBuffer = nullptr;
+  std::size_t lineCapacity = 0;
+};

@@ -1,0 +1,153 @@
+// The local interface section of the running program, on interfaces made in namespaces.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "network_namespace.h"
+#include "support/process.h"
+
+namespace {
+
+const std::string stars(59, '*');
+const std::string banner = "\n" + stars +
+                           "\n***\t\tBrastock Network Client\t\t\t***\n"
+                           "***\t\tService Location Protocol\t\t***\n" +
+                           stars + "\n\n";
+
+struct Block {
+  std::string name, address, mac, netmask;
+  bool up, broadcast, multicast;
+  int mtu;
+  std::vector<std::uint64_t> counters;  // the device's sixteen columns
+};
+
+std::string text(const Block& b) {
+  const auto yesNo = [](bool value) { return value ? "YES" : "NO"; };
+  return "\nLocal Interface\t\t" + b.name + "\n" + std::string(34, '-') + "\nIP address\t\t\t\t" +
+         b.address + "\nMAC address\t\t\t\t" + b.mac + "\nNetwork Mask\t\t\t\t" + b.netmask +
+         "\nOperational state\t\t\t" + (b.up ? "UP" : "DOWN") + "\nBroadcast address valid\t\t\t" +
+         yesNo(b.broadcast) + "\nSupports multicast\t\t\t" + yesNo(b.multicast) +
+         "\nMaximum transmission unit\t\t" + std::to_string(b.mtu) +
+         "\nTotal packets:\t\t\t\tOut: " + std::to_string(b.counters[9]) +
+         "\tIn: " + std::to_string(b.counters[1]) +
+         "\nTotal bytes:\t\t\t\tOut: " + std::to_string(b.counters[8]) +
+         "\tIn: " + std::to_string(b.counters[0]) + "\n";
+}
+
+ProcessResult tolvane(const std::vector<std::string>& switches) {
+  return runProgram(TOLVANE_BINARY, switches);
+}
+
+// A tap device, down, with a fixed hardware address and one IPv4 address.
+std::string tap(const std::string& name, const std::string& address, const std::string& mac) {
+  return "ip tuntap add dev " + name + " mode tap && ip link set " + name + " address " + mac +
+         " && ip addr add " + address + " dev " + name + " && ";
+}
+
+const std::vector<std::uint64_t> zeros(16, 0);
+
+class LocalInterfaces : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!spaces.failure().empty()) GTEST_SKIP() << spaces.failure();
+  }
+  NetworkNamespaces spaces;
+};
+
+TEST_F(LocalInterfaces, PrintsEveryRowOfEachEthInterface) {
+  ASSERT_TRUE(spaces.addVethWithTraffic("eth0", "10.7.0.1", 12));
+  ASSERT_TRUE(shell("ip link set eth0 mtu 1400 address 02:00:00:00:00:01 && " +
+                    tap("eth1", "10.9.8.7/20", "02:00:00:00:00:02") +
+                    "ip link set eth1 mtu 9000 multicast off && ip tuntap add dev eth2 mode tun"
+                    " && ip addr add 10.0.0.7/32 dev eth2"));
+  const Block eth0{"eth0", "10.7.0.1", "02:00:00:00:00:01",   "255.255.255.0", true, true,
+                   true,   1400,       deviceCounters("eth0")};
+  const Block eth1{"eth1", "10.9.8.7", "02:00:00:00:00:02",   "255.255.240.0", false, true,
+                   false,  9000,       deviceCounters("eth1")};
+  // A tun device has neither a broadcast address nor a hardware address.
+  const Block eth2{"eth2", "10.0.0.7", "00:00:00:00:00:00",   "255.255.255.255", false, false,
+                   true,   1500,       deviceCounters("eth2")};
+  ASSERT_GE(eth0.counters.at(9), 12u) << "datagrams sent on eth0";
+
+  const ProcessResult run = tolvane({"-I"});
+  EXPECT_EQ(banner + text(eth0) + text(eth1) + text(eth2), run.out);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(0, run.exitStatus);
+}
+
+TEST_F(LocalInterfaces, ReportsOnlyNamesBeginningWithEth) {
+  ASSERT_TRUE(shell("ip link set lo up && " + tap("wlan0", "10.2.0.1/24", "02:00:00:00:00:01") +
+                    tap("ETH0", "10.2.1.1/24", "02:00:00:00:00:02") +
+                    tap("eth", "10.2.2.1/24", "02:00:00:00:00:03") +
+                    tap("eth456789abcdef", "10.2.3.1/24", "02:00:00:00:00:04") + "true"));
+  ASSERT_TRUE(spaces.addVethWithTraffic("eth0", "10.7.0.1", 3));
+  ASSERT_TRUE(
+      shell("ip link set eth0 address 02:00:00:00:00:05 && "
+            "ip addr add 10.7.0.9/24 dev eth0 label eth0:1"));
+  const std::vector<std::uint64_t> eth0Counters = deviceCounters("eth0");
+
+  const ProcessResult run = tolvane({"-I"});
+  EXPECT_EQ(banner +
+                text({"eth", "10.2.2.1", "02:00:00:00:00:03", "255.255.255.0", false, true, true,
+                      1500, zeros}) +
+                text({"eth456789abcdef", "10.2.3.1", "02:00:00:00:00:04", "255.255.255.0", false,
+                      true, true, 1500, zeros}) +
+                text({"eth0", "10.7.0.1", "02:00:00:00:00:05", "255.255.255.0", true, true, true,
+                      1500, eth0Counters}) +
+                text({"eth0:1", "10.7.0.9", "02:00:00:00:00:05", "255.255.255.0", true, true, true,
+                      1500, eth0Counters}),
+            run.out);
+  EXPECT_EQ(0, run.exitStatus);
+
+  ASSERT_TRUE(shell("ip link del eth0 && ip link del eth && ip link del eth456789abcdef"));
+  EXPECT_EQ(banner, tolvane({"-I"}).out) << "no eth interface, not even an empty line";
+}
+
+TEST_F(LocalInterfaces, ComesLastAndOncePerRequest) {
+  ASSERT_TRUE(shell(tap("eth0", "10.1.0.1/24", "02:00:00:00:00:01") + "true"));
+  const std::string section = text(
+      {"eth0", "10.1.0.1", "02:00:00:00:00:01", "255.255.255.0", false, true, true, 1500, zeros});
+  const std::string parameters = tolvane({"-O"}).out.substr(banner.size());
+  ASSERT_FALSE(parameters.empty());
+
+  EXPECT_EQ(banner + parameters + section, tolvane({"-I", "-O"}).out);
+  EXPECT_EQ(banner + parameters + section, tolvane({"-O", "-I"}).out);
+
+  const std::string all = tolvane({"-A"}).out;
+  ASSERT_GT(all.size(), banner.size() + section.size());
+  EXPECT_EQ(section, all.substr(all.size() - section.size())) << "-A ends with the section";
+  EXPECT_EQ(banner + section + all.substr(banner.size()), tolvane({"-A", "-I"}).out);
+}
+
+TEST_F(LocalInterfaces, StopsAtTheInterfaceWhoseProbeFails) {
+  ASSERT_TRUE(shell(tap("eth0", "10.1.0.1/24", "02:00:00:00:00:01") +
+                    tap("eth1", "10.1.1.1/24", "02:00:00:00:00:02") + "true"));
+  char directory[] = "/tmp/tolvane-net-XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(directory));
+  const std::string dev = std::string(directory) + "/dev";
+  std::ofstream(dev) << "Inter-|\n face |\n"
+                        "  eth0: 5000000000 7 0 0 0 0 0 0 6000000000 8 0 0 0 0 0 0\n"
+                        "this line is broken\n"
+                        "  eth1: 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16\n";
+
+  // /proc/net resolves through the reading process, so a mount over its own net directory,
+  // in a mount namespace of its own, shows the program the crafted file.
+  const ProcessResult run = runShell("unshare -m sh -c 'mount --bind " + std::string(directory) +
+                                     " /proc/$$/net && exec " + TOLVANE_BINARY + " -I'");
+  unlink(dev.c_str());
+  rmdir(directory);
+
+  const std::vector<std::uint64_t> crafted = {5000000000, 7, 0, 0, 0, 0, 0, 0,
+                                              6000000000, 8, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(banner + text({"eth0", "10.1.0.1", "02:00:00:00:00:01", "255.255.255.0", false, true,
+                           true, 1500, crafted}),
+            run.out);
+  EXPECT_EQ("Wrong format of /proc/net/dev. Sorry.\n", run.err);
+  EXPECT_EQ(255, run.exitStatus);
+}
+
+}  // namespace

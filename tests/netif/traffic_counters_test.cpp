@@ -1,0 +1,141 @@
+// The counter reader on crafted files in place of /proc/net/dev.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
+
+#include "netif/interface_table.h"
+
+namespace {
+
+const std::string header =
+    "Inter-|   Receive                                                |  Transmit\n"
+    " face |bytes    packets errs drop fifo frame compressed multicast|bytes    packets errs "
+    "drop fifo colls carrier compressed\n";
+
+// One device line whose sixteen columns count up from `first`.
+std::string row(const std::string& name, std::uint64_t first, const std::string& tail = "\n") {
+  std::string line = name + ":";
+  for (std::uint64_t i = 0; i < 16; ++i) line += " " + std::to_string(first + i);
+  return line + tail;
+}
+
+std::vector<std::uint64_t> fields(const TrafficCounters& c) {
+  return {c.rxBytes,      c.rxPackets,    c.rxErrors,  c.rxDropped,   c.rxFifo,   c.rxFrame,
+          c.rxCompressed, c.rxMulticast,  c.txBytes,   c.txPackets,   c.txErrors, c.txDropped,
+          c.txFifo,       c.txCollisions, c.txCarrier, c.txCompressed};
+}
+
+std::vector<std::uint64_t> countingFrom(std::uint64_t first) {
+  std::vector<std::uint64_t> values;
+  for (std::uint64_t i = 0; i < 16; ++i) values.push_back(first + i);
+  return values;
+}
+
+const std::vector<std::uint64_t> zeros(16, 0);
+
+class CounterFile : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_NE(nullptr, mkdtemp(directory)); }
+  void TearDown() override {
+    unlink(path().c_str());
+    rmdir(directory);
+  }
+  std::string path() const { return std::string(directory) + "/dev"; }
+  void write(const std::string& contents) { std::ofstream(path(), std::ios::binary) << contents; }
+  KernelAccess access() const {
+    KernelAccess kernel;
+    kernel.countersPath = path();
+    return kernel;
+  }
+  std::vector<std::uint64_t> read(const std::string& interface) {
+    InterfaceTable table(access());
+    table.setName(interface);
+    table.readTrafficCounters();
+    return fields(table.trafficCounters());
+  }
+
+  char directory[32] = "/tmp/tolvane-counters-XXXXXX";
+};
+
+TEST_F(CounterFile, FindsTheInterfacesLine) {
+  const std::string wide(300, ' ');
+  const std::string max = "18446744073709551615";
+  std::string maxRow = "eth0:";
+  for (int i = 0; i < 16; ++i) maxRow += " " + max;
+  const struct {
+    const char* what;
+    std::string contents;
+    const char* name;
+    std::vector<std::uint64_t> expected;
+  } cases[] = {
+      {"first match", header + row("lo", 100) + row("eth0", 200) + row("eth0", 300), "eth0",
+       countingFrom(200)},
+      {"blanks before the name", header + row("    lo", 100), "lo", countingFrom(100)},
+      {"eth1 is not eth10", header + row("eth10", 100) + row("eth1", 200), "eth1",
+       countingFrom(200)},
+      {"eth10 is not eth1", header + row("eth1", 100) + row("eth10", 200), "eth10",
+       countingFrom(200)},
+      {"case counts", header + row("ETH0", 100), "eth0", zeros},
+      {"text after the token", header + row("eth0 x", 100), "eth0", countingFrom(100)},
+      {"alias uses its device", header + row("eth0", 100) + row("eth1", 200), "eth0:1",
+       countingFrom(100)},
+      {"no line", header + row("lo", 100), "eth0", zeros},
+      {"empty file", "", "eth0", zeros},
+      {"header only", header, "eth0", zeros},
+      {"headers unexamined", "\n:\n" + row("eth0", 100), "eth0", countingFrom(100)},
+      {"17th number and trailing text", header + row("eth0", 100, " 999 text\nno colon\n"), "eth0",
+       countingFrom(100)},
+      {"long line before", header + "lo:" + wide + "1\n" + row("eth0", 100), "eth0",
+       countingFrom(100)},
+      {"long header", wide + "\n" + wide + "\n" + row("eth0", 100), "eth0", countingFrom(100)},
+      {"long matching line", header + row("eth0", 100, wide + "\n"), "eth0", countingFrom(100)},
+      {"last line without newline", header + row("lo", 100) + row("eth0", 200, ""), "eth0",
+       countingFrom(200)},
+      {"above 32 bits", header + row("eth0", 4294967295), "eth0", countingFrom(4294967295)},
+      {"2^64-1", header + maxRow + "\n", "eth0",
+       std::vector<std::uint64_t>(16, 18446744073709551615u)},
+      {"15-character name", header + row("eth456789abcdef", 100), "eth456789abcdef",
+       countingFrom(100)},
+      {"16-character token never matches", header + row("eth456789abcdefX", 100), "eth456789abcdef",
+       zeros},
+  };
+  for (const auto& c : cases) {
+    write(c.contents);
+    EXPECT_EQ(c.expected, read(c.name)) << c.what;
+  }
+}
+
+TEST_F(CounterFile, ClearsTheCountersOfTheInterfaceBefore) {
+  write(header + row("eth0", 100));
+  InterfaceTable table(access());
+  table.setName("eth0");
+  table.readTrafficCounters();
+  table.setName("eth1");
+  table.readTrafficCounters();
+  EXPECT_EQ(zeros, fields(table.trafficCounters()));
+}
+
+TEST_F(CounterFile, EndsTheRunOnAMalformedFile) {
+  const struct {
+    std::string contents;
+    const char* message;
+  } cases[] = {
+      {header + "no colon here\n" + row("eth0", 1), "Wrong format of /proc/net/dev. Sorry."},
+      {header + "\n" + row("eth0", 1), "Wrong format of /proc/net/dev. Sorry."},
+      {header + " \t : 1 2\n" + row("eth0", 1), "Wrong format of /proc/net/dev. Sorry."},
+      {header + "eth0: 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15\n", "Can't read data from file"},
+      {header + "eth0: 1 2 3 4 5 6 7 8 word 10 11 12 13 14 15 16\n", "Can't read data from file"},
+  };
+  for (const auto& c : cases) {
+    write(c.contents);
+    EXPECT_EXIT(read("eth0"), testing::ExitedWithCode(255), std::string("^") + c.message + "\n$")
+        << c.contents;
+  }
+  unlink(path().c_str());
+  EXPECT_EXIT(read("eth0"), testing::ExitedWithCode(255), "^Can't open file /proc/net/dev\n$");
+}
+
+}  // namespace
