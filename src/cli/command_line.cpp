@@ -1,0 +1,36 @@
+// command_line.cpp: help and version switches and the refusal of empty arguments.
+#include "cli/command_line.h"
+
+#include <libintl.h>
+
+#include <iostream>
+#include <iterator>
+
+bool HelpSwitchArg::processArg(int* i, std::vector<std::string>& args) {
+  if (args[*i].empty() && !TCLAP::Arg::ignoreRest()) {
+    throw TCLAP::CmdLineParseException("Couldn't find match for argument", args[*i]);
+  }
+  return TCLAP::SwitchArg::processArg(i, args);
+}
+
+CommandLine::CommandLine(const std::string& message, char delimiter, const std::string& version)
+    : TCLAP::CmdLine(message, delimiter, version, false),
+      helpVisitor_(this, &_output),
+      versionVisitor_(this, &_output),
+      help_("h", "help", "Displays usage information and exits.", false, &helpVisitor_),
+      version_("v", "version", "Displays version information and exits.", false,
+               &versionVisitor_) {
+  add(help_);
+  add(version_);
+  // The parser lists the last added first; put --ignore_rest, which the base added before
+  // these two, back in front of them so the usage reads "[--] [-v] [-h]" at its end.
+  std::list<TCLAP::Arg*>& args = getArgList();
+  args.splice(args.begin(), args, std::prev(args.end()));
+}
+
+int reportArgumentException(const TCLAP::ArgException& exception, std::ostream& err) {
+  // argId() is a single blank for an exception without an argument, else "Argument: " and it.
+  err << gettext("error: ") << exception.error() << gettext(" for arg ") << exception.argId()
+      << std::endl;
+  return 1;
+}

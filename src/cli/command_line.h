@@ -1,0 +1,43 @@
+// command_line.h: the program's command line, on the parser's own classes.
+//
+// The parser release we build with names its version switch --version only and quietly takes
+// an empty argument for an empty group of combined flags. Our users expect -v as well, and an
+// empty argument to be refused like any other argument that matches no switch; both are
+// restored here, and nowhere else.
+#pragma once
+
+#include <tclap/CmdLine.h>
+#include <tclap/HelpVisitor.h>
+#include <tclap/SwitchArg.h>
+#include <tclap/VersionVisitor.h>
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+// The help switch, which also turns away an empty argument: every argument reaches it unless a
+// switch before it in the parser's list took it, and none takes an empty one.
+class HelpSwitchArg : public TCLAP::SwitchArg {
+ public:
+  using TCLAP::SwitchArg::SwitchArg;
+  bool processArg(int* i, std::vector<std::string>& args) override;
+};
+
+class CommandLine : public TCLAP::CmdLine {
+ public:
+  CommandLine(const std::string& message, char delimiter, const std::string& version);
+
+  // Parse failures end with the brief usage and the hint to run with --help, as for any
+  // command line that has help and version switches.
+  bool hasHelpAndVersion() override { return true; }
+
+ private:
+  TCLAP::HelpVisitor helpVisitor_;
+  TCLAP::VersionVisitor versionVisitor_;
+  HelpSwitchArg help_;
+  TCLAP::SwitchArg version_;
+};
+
+// Reports an argument exception that escaped the parser on `err` as one line; returns the exit
+// status for it.
+int reportArgumentException(const TCLAP::ArgException& exception, std::ostream& err);

@@ -1,0 +1,100 @@
+// main.cpp: tolvane's entry point: reads the switches and prints the selected sections of the
+// report, always in the same order.
+#include <libintl.h>
+#include <tclap/ArgException.h>
+#include <tclap/SwitchArg.h>
+
+#include <deque>
+#include <iostream>
+
+#include "cli/command_line.h"
+#include "netif/interface_table.h"
+#include "netif/local_interfaces.h"
+#include "slpconf/sections.h"
+
+namespace {
+
+struct SectionSwitch {
+  const char* flag;
+  const char* name;
+  const char* description;
+  void (*print)();
+};
+
+// The configuration sections in the order the report prints them, whatever the order on the
+// command line. The local interface section follows them.
+constexpr SectionSwitch kConfigurationSwitches[] = {
+    {"O", "parameters", N_("Displays configured parameter settings"), printOperationalParameters},
+    {"P", "static", N_("Displays information about known SLP Scopes and Directory Agents"),
+     printStaticConfiguration},
+    {"C", "specConf", N_("Displays DA, SA, UA Specific Configuration"), printAgentConfiguration},
+    {"D", "discovery", N_("Displays DA Discovery properties"), printDADiscovery},
+    {"T", "timer", N_("Displays Multicast and Unicast Timers"), printTimers},
+    {"N", "network", N_("Displays network properties"), printNetworkProperties},
+    {"S", "security", N_("Displays security information"), printSecurity},
+    {"R", "trace", N_("Displays information about tracing and loging"), printTracing},
+};
+
+constexpr char kStars[] = "***********************************************************";
+
+void printBanner() {
+  std::cout << std::endl;
+  std::cout << kStars << std::endl;
+  std::cout << gettext("***\t\tBrastock Network Client\t\t\t***") << std::endl;
+  std::cout << gettext("***\t\tService Location Protocol\t\t***") << std::endl;
+  std::cout << kStars << std::endl;
+  std::cout << std::endl;
+}
+
+void printBriefUsage() {
+  std::cout << gettext("Brief USAGE:") << std::endl;
+  std::cout << "tolvane  [-A] [-I] [-R] [-S] [-N] [-T] [-D] [-C] [-P] [-O] [--]" << std::endl;
+  std::cout << "\t[--version] [-h] " << std::endl;
+}
+
+int run(int argc, char** argv) {
+  CommandLine commandLine(
+      gettext("Displays diagnostic information for the Service Location Protocol driver"), ' ',
+      "0.1");
+  std::deque<TCLAP::SwitchArg> configurationSwitches;
+  for (const SectionSwitch& section : kConfigurationSwitches) {
+    commandLine.add(configurationSwitches.emplace_back(section.flag, section.name,
+                                                       gettext(section.description), false));
+  }
+  TCLAP::SwitchArg interfaceSwitch("I", "interface",
+                                   gettext("Displays information about Local Interface"), false);
+  commandLine.add(interfaceSwitch);
+  TCLAP::SwitchArg allSwitch("A", "all", gettext("Displays all options"), false);
+  commandLine.add(allSwitch);
+
+  // A process started without even a program name runs as one started without arguments;
+  // the parser needs that first entry.
+  if (argc > 0) commandLine.parse(argc, argv);
+
+  printBanner();
+  if (argc <= 1) {
+    printBriefUsage();
+    return 0;
+  }
+
+  InterfaceTable interfaces;
+  for (std::size_t i = 0; i < configurationSwitches.size(); ++i) {
+    if (configurationSwitches[i].getValue()) kConfigurationSwitches[i].print();
+  }
+  if (interfaceSwitch.getValue()) printLocalInterfaces(interfaces);
+  if (allSwitch.getValue()) {
+    for (const SectionSwitch& section : kConfigurationSwitches) section.print();
+    printLocalInterfaces(interfaces);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return run(argc, argv);
+  } catch (const TCLAP::ArgException& exception) {
+    return reportArgumentException(exception, std::cerr);
+  }
+}

@@ -1,0 +1,284 @@
+// Runs the program end to end: the banner, the brief usage, the exact bytes of the eight
+// configuration sections, their fixed order, and how every kind of command line ends.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/process.h"
+
+namespace {
+
+const std::string kStars(59, '*');
+const std::string kBanner = "\n" + kStars +
+                            "\n***\t\tBrastock Network Client\t\t\t***\n"
+                            "***\t\tService Location Protocol\t\t***\n" +
+                            kStars + "\n\n";
+const std::string kBriefUsage =
+    "Brief USAGE:\n"
+    "tolvane  [-A] [-I] [-R] [-S] [-N] [-T] [-D] [-C] [-P] [-O] [--]\n"
+    "\t[--version] [-h] \n";
+const std::string kUnderline = "----------------------------------\t\t------------\n";
+
+std::string section(const std::string& heading, const std::vector<std::string>& rows) {
+  std::string text = "\n" + heading + "\n" + kUnderline;
+  for (const auto& row : rows) text += row + "\n";
+  return text;
+}
+
+// Every section for the library's defaults, in the report's order.
+const std::vector<std::string> kDefaultSections = {
+    section("SLP Operational Parameters\t\t\tValues",
+            {"Static Scopes\t\t\t\t\tNO", "Static DAs\t\t\t\t\tNO",
+             "Use Broadcast for SLP Multicast\t\t\tNO", "SLP Maximum Transmission Unit\t\t\t1400 bytes",
+             "SLP Multicast Radius\t\t\t\t8 hops"}),
+    section("Static Scope and Static DA configuration\tValues",
+            {"Scope list\t\t\t\t\tdefault", "DA IP Addresses\t\t\t\t\t"}),
+    section("DA, SA, UA Specific Configuration\t\tValues",
+            {"Enable DA server\t\t\t\tNO", "SLP Default Registration Lifetime\t\t10800 sec.",
+             "Watch Registration PID\t\t\t\tYES", "Maximum results\t\t\t\t\t256"}),
+    section("DA Discovery\t\t\t\t\tValues",
+            {"Passive DA Detection\t\t\t\tYES", "Active DA Detection\t\t\t\tYES",
+             "DA Active Discovery Interval\t\t\t1", "DA Discovery Maximum Wait\t\t\t2 sec.",
+             "DA Discovery Timeouts\t\t\t\t0.5 0.75 1 1.5 2 3  sec."}),
+    section("Multicast and Unicast Timers\t\t\tValues",
+            {"Multicast Maximum Wait\t\t\t\t5 sec.",
+             "Multicast Timeouts\t\t\t\t0.5 0.75 1 1.5 2 3  sec.",
+             "Unicast Maximum Wait\t\t\t\t5 sec.", "Unicast Timeouts\t\t\t\t0.5 0.75 1 1.5 2 3  sec."}),
+    section("Network Properties\t\t\t\tValues",
+            {"Maximum random wait bound\t\t\t5 sec.", "Network Interfaces\t\t\t\t"}),
+    section("Security\t\t\t\t\tValues",
+            {"Enable Security\t\t\t\t\tNO", "Source address checking\t\t\t\tYES"}),
+    section("Tracing and Logging\t\t\t\tValues",
+            {"DA traffic tracing\t\t\t\tNO", "Registration message logging\t\t\tNO",
+             "Trace all dropped messages\t\t\tNO", "Verbose message tracing\t\t\t\tNO"}),
+};
+
+const char kEveryKey[] =
+    "# every key the report reads, none at its default\n"
+    "net.slp.useScopes = SALES, ENGINEERING\n"
+    "net.slp.DAAddresses = 10.0.0.5\n"
+    "net.slp.isBroadcastOnly = true\n"
+    "net.slp.MTU = 1500\n"
+    "net.slp.multicastTTL = 255\n"
+    "net.slp.isDA = true\n"
+    "net.slp.DAHeartBeat = 3600\n"
+    "net.slp.watchRegistrationPID = false\n"
+    "net.slp.maxResults = 64\n"
+    "net.slp.passiveDADetection = false\n"
+    "net.slp.activeDADetection = false\n"
+    "net.slp.DAActiveDiscoveryInterval = 900\n"
+    "net.slp.DADiscoveryMaximumWait = 15000\n"
+    "net.slp.DADiscoveryTimeouts = 3000,3000,3000\n"
+    "net.slp.multicastMaximumWait = 15000\n"
+    "net.slp.multicastTimeouts = 2000,2000,3000\n"
+    "net.slp.unicastMaximumWait = 1500\n"
+    "net.slp.unicastTimeouts = 750,1234567\n"
+    "net.slp.randomWaitBound = 2000000000\n"
+    "net.slp.interfaces = 10.0.0.1,10.0.0.2\n"
+    "net.slp.securityEnabled = true\n"
+    "net.slp.checkSourceAddr = false\n"
+    "net.slp.traceDATraffic = true\n"
+    "net.slp.traceReg = true\n"
+    "net.slp.traceDrop = true\n"
+    "net.slp.traceMsg = true\n";
+
+const std::vector<std::string> kEveryKeySections = {
+    section("SLP Operational Parameters\t\t\tValues",
+            {"Static Scopes\t\t\t\t\tYES", "Static DAs\t\t\t\t\tYES",
+             "Use Broadcast for SLP Multicast\t\t\tYES",
+             "SLP Maximum Transmission Unit\t\t\t1500 bytes", "SLP Multicast Radius\t\t\t\t255 hops"}),
+    section("Static Scope and Static DA configuration\tValues",
+            {"Scope list\t\t\t\t\tSALES, ENGINEERING", "DA IP Addresses\t\t\t\t\t10.0.0.5"}),
+    section("DA, SA, UA Specific Configuration\t\tValues",
+            {"Enable DA server\t\t\t\tYES", "SLP Default Registration Lifetime\t\t3600 sec.",
+             "Watch Registration PID\t\t\t\tNO", "Maximum results\t\t\t\t\t64"}),
+    section("DA Discovery\t\t\t\t\tValues",
+            {"Passive DA Detection\t\t\t\tNO", "Active DA Detection\t\t\t\tNO",
+             "DA Active Discovery Interval\t\t\t900", "DA Discovery Maximum Wait\t\t\t15 sec.",
+             "DA Discovery Timeouts\t\t\t\t3 3 3  sec."}),
+    section("Multicast and Unicast Timers\t\t\tValues",
+            {"Multicast Maximum Wait\t\t\t\t15 sec.", "Multicast Timeouts\t\t\t\t2 2 3  sec.",
+             "Unicast Maximum Wait\t\t\t\t1.5 sec.", "Unicast Timeouts\t\t\t\t0.75 1234.57  sec."}),
+    section("Network Properties\t\t\t\tValues",
+            {"Maximum random wait bound\t\t\t2e+06 sec.",
+             "Network Interfaces\t\t\t\t10.0.0.1,10.0.0.2"}),
+    section("Security\t\t\t\t\tValues",
+            {"Enable Security\t\t\t\t\tYES", "Source address checking\t\t\t\tNO"}),
+    section("Tracing and Logging\t\t\t\tValues",
+            {"DA traffic tracing\t\t\t\tYES", "Registration message logging\t\t\tYES",
+             "Trace all dropped messages\t\t\tYES", "Verbose message tracing\t\t\t\tYES"}),
+};
+
+const char* const kSectionFlags[] = {"-O", "-P", "-C", "-D", "-T", "-N", "-S", "-R"};
+
+class Report : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char path[] = "/tmp/tolvane-slp-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    configPath_ = path;
+    std::ofstream(configPath_) << kEveryKey;
+  }
+  void TearDown() override { std::remove(configPath_.c_str()); }
+
+  // The program with the test's configuration file over the library's defaults.
+  ProcessResult runWithEveryKey(const std::vector<std::string>& args) const {
+    return runProgram(TOLVANE_BINARY, args, {"OpenSLPConfig=" + configPath_});
+  }
+
+  // The program with the library's defaults only.
+  static ProcessResult runWithDefaults(const std::vector<std::string>& args) {
+    return runProgram(TOLVANE_BINARY, args, {"OpenSLPConfig=/nonexistent/slp.conf"});
+  }
+
+  std::string configPath_;
+};
+
+void expectSuccess(const ProcessResult& result, const std::string& out) {
+  EXPECT_EQ(0, result.exitStatus);
+  EXPECT_EQ(out, result.out);
+  EXPECT_EQ("", result.err);
+}
+
+TEST_F(Report, EachSectionForAFileThatSetsEveryKey) {
+  for (std::size_t i = 0; i < std::size(kSectionFlags); ++i) {
+    SCOPED_TRACE(kSectionFlags[i]);
+    expectSuccess(runWithEveryKey({kSectionFlags[i]}), kBanner + kEveryKeySections[i]);
+  }
+}
+
+TEST_F(Report, EachSectionForTheDefaults) {
+#ifndef TOLVANE_BUILTIN_SLP
+  GTEST_SKIP() << "the system's SLP library answers; its defaults are its own";
+#else
+  if (access(TOLVANE_SLP_GLOBAL_CONF, F_OK) == 0) {
+    GTEST_SKIP() << TOLVANE_SLP_GLOBAL_CONF << " exists on this machine and changes the defaults";
+  }
+  for (std::size_t i = 0; i < std::size(kSectionFlags); ++i) {
+    SCOPED_TRACE(kSectionFlags[i]);
+    expectSuccess(runWithDefaults({kSectionFlags[i]}), kBanner + kDefaultSections[i]);
+  }
+#endif
+}
+
+TEST_F(Report, SectionsComeInTheirFixedOrder) {
+  const auto& s = kEveryKeySections;
+  const struct {
+    std::vector<std::string> args;
+    std::string sections;
+  } cases[] = {
+      {{"-O", "-T"}, s[0] + s[4]},
+      {{"-T", "-O"}, s[0] + s[4]},
+      {{"-OT"}, s[0] + s[4]},
+      {{"--timer", "--parameters"}, s[0] + s[4]},
+      {{"-R", "-P", "-C"}, s[1] + s[2] + s[7]},
+      {{"-RSNTDCPO"}, s[0] + s[1] + s[2] + s[3] + s[4] + s[5] + s[6] + s[7]},
+      {{"--"}, ""},
+      {{"--", "-O"}, ""},
+      {{"-P", "--ignore_rest", "-O", "", "word"}, s[1]},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    expectSuccess(runWithEveryKey(c.args), kBanner + c.sections);
+  }
+}
+
+TEST_F(Report, AllPrintsEverySectionAfterTheSelectedOnes) {
+  // In a network namespace of its own the host has no eth interface, so the interface section
+  // that closes the -A pass prints nothing.
+  if (runProgram("unshare", {"-n", "true"}).exitStatus != 0) {
+    GTEST_SKIP() << "network namespaces are not permitted here (unshare -n failed)";
+  }
+  std::string all;
+  for (const auto& text : kEveryKeySections) all += text;
+  const struct {
+    std::vector<std::string> args;
+    std::string sections;
+  } cases[] = {
+      {{"-A"}, all},
+      {{"-O", "-A"}, kEveryKeySections[0] + all},
+      {{"--all", "-R"}, kEveryKeySections[7] + all},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    std::vector<std::string> args{"-n", TOLVANE_BINARY};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    expectSuccess(runProgram("unshare", args, {"OpenSLPConfig=" + configPath_}),
+                  kBanner + c.sections);
+  }
+}
+
+TEST_F(Report, NoArgumentsPrintsTheBriefUsage) {
+  expectSuccess(runWithEveryKey({}), kBanner + kBriefUsage);
+  // Started without even a program name, it behaves the same.
+  expectSuccess(runProcess(TOLVANE_BINARY, {}, {"OpenSLPConfig=" + configPath_}),
+                kBanner + kBriefUsage);
+}
+
+TEST_F(Report, HelpAndVersionAreTheParsersAndPrintNoBanner) {
+  const std::string version = std::string("\n") + TOLVANE_BINARY + "  version: 0.1\n\n";
+  const struct {
+    std::vector<std::string> args;
+    bool isVersion;
+  } cases[] = {
+      {{"-v"}, true},        {{"--version"}, true}, {{"-O", "-v"}, true}, {{"-Ov"}, true},
+      {{"-h"}, false},       {{"--help"}, false},   {{"-O", "-h"}, false}, {{"-h", "-x"}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    const ProcessResult result = runWithEveryKey(c.args);
+    EXPECT_EQ(0, result.exitStatus);
+    EXPECT_EQ("", result.err);
+    if (c.isVersion) {
+      EXPECT_EQ(version, result.out);
+      continue;
+    }
+    EXPECT_EQ(0u, result.out.rfind("\nUSAGE: \n", 0)) << result.out;
+    EXPECT_EQ(std::string::npos, result.out.find(kStars));
+    for (const char* description :
+         {"Displays configured parameter settings", "Displays all options",
+          "Displays usage information and exits.", "Displays version information and exits.",
+          "-v,  --version", "Displays diagnostic information for the Service Location Protocol"}) {
+      EXPECT_NE(std::string::npos, result.out.find(description)) << description;
+    }
+  }
+}
+
+TEST_F(Report, MalformedCommandLinesFailWithNothingOnStandardOutput) {
+  const struct {
+    std::vector<std::string> args;
+    const char* reason;
+  } cases[] = {
+      {{"-O", "-O"}, "Argument already set!"},
+      {{"-OO"}, "Argument already set!"},
+      {{"--parameters", "-O"}, "Argument already set!"},
+      {{"-x"}, "Couldn't find match for argument"},
+      {{"--bogus"}, "Couldn't find match for argument"},
+      {{"word"}, "Couldn't find match for argument"},
+      {{""}, "Couldn't find match for argument"},
+      {{"-O", ""}, "Couldn't find match for argument"},
+      {{"-x", "-h"}, "Couldn't find match for argument"},
+      {{"-Ox"}, "Couldn't find match for argument"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    const ProcessResult result = runWithEveryKey(c.args);
+    EXPECT_EQ(1, result.exitStatus);
+    EXPECT_EQ("", result.out);
+    EXPECT_EQ(0u, result.err.rfind("PARSE ERROR: ", 0)) << result.err;
+    EXPECT_NE(std::string::npos, result.err.find(c.reason)) << result.err;
+    EXPECT_NE(std::string::npos, result.err.find("Brief USAGE: \n")) << result.err;
+    EXPECT_NE(std::string::npos, result.err.find("[-O] [--] [-v] [-h]")) << result.err;
+    EXPECT_NE(std::string::npos, result.err.find(std::string(TOLVANE_BINARY) + " --help\n"))
+        << result.err;
+  }
+}
+
+}  // namespace
