@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "slpconf/rows.h"
+#include "slpconf/sections.h"  // N_
 
 namespace {
 
@@ -53,51 +54,51 @@ void printLocalInterfaces(InterfaceTable& table) {
 }
 
 void printAddressRow(InterfaceTable& table) {
-  printRowHead("IP address\t\t");
+  printRowHead(N_("IP address\t\t"));
   std::cout << table.address();
   printLineEnd();
 }
 
 void printHardwareAddressRow(InterfaceTable& table) {
-  printRowHead("MAC address\t\t");
+  printRowHead(N_("MAC address\t\t"));
   std::cout << table.hardwareAddress();
   printLineEnd();
 }
 
 void printNetmaskRow(InterfaceTable& table) {
-  printRowHead("Network Mask\t\t");
+  printRowHead(N_("Network Mask\t\t"));
   std::cout << table.netmask();
   printLineEnd();
 }
 
 void printStateRow(InterfaceTable& table) {
-  printRowHead("Operational state\t");
+  printRowHead(N_("Operational state\t"));
   std::cout << (table.isUp() ? gettext("UP") : gettext("DOWN"));
   printLineEnd();
 }
 
 void printBroadcastRow(InterfaceTable& table) {
-  printRowHead("Broadcast address valid\t");
+  printRowHead(N_("Broadcast address valid\t"));
   printYesNo(table.isBroadcast());
 }
 
 void printMulticastRow(InterfaceTable& table) {
-  printRowHead("Supports multicast\t");
+  printRowHead(N_("Supports multicast\t"));
   printYesNo(table.isMulticast());
 }
 
 void printMtuRow(InterfaceTable& table) {
-  printRowHead("Maximum transmission unit");
+  printRowHead(N_("Maximum transmission unit"));
   std::cout << table.mtu();
   printLineEnd();
 }
 
 void printPacketsRow(InterfaceTable& table) {
-  printRowHead("Total packets:\t\t");
+  printRowHead(N_("Total packets:\t\t"));
   printOutIn(table.trafficCounters().txPackets, table.trafficCounters().rxPackets);
 }
 
 void printBytesRow(InterfaceTable& table) {
-  printRowHead("Total bytes:\t\t");
+  printRowHead(N_("Total bytes:\t\t"));
   printOutIn(table.trafficCounters().txBytes, table.trafficCounters().rxBytes);
 }
