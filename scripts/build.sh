@@ -6,6 +6,12 @@ repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$repo/build"
 jobs=$(nproc 2>/dev/null || echo 2)
 
+# use_tree NAME: makes the functions below work on the build tree NAME (build-asan, say) of
+# this checkout instead of build/.
+use_tree() {
+  build="$repo/$1"
+}
+
 # The value the cache holds for setting NAME, or nothing.
 cached_value() {
   sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt" 2>/dev/null

@@ -1,6 +1,8 @@
 // comma_split.cpp: splits a delimited list, such as an SLP timeout list, into its pieces.
 #include "general/comma_split.h"
 
+// By value, as the product's general library declares it.
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 std::list<std::string> SplitCommaDelimitedString(std::string text, char delimiter) {
   std::list<std::string> pieces;
   std::string::size_type begin = 0;

@@ -37,8 +37,9 @@ int kernelIoctl(int socket, unsigned long request, void* argument) {
 std::string dottedQuad(const sockaddr& address) {
   const auto* bytes =
       reinterpret_cast<const unsigned char*>(&address) + offsetof(sockaddr_in, sin_addr);
-  std::snprintf(textBuffer, sizeof textBuffer, "%hhu.%hhu.%hhu.%hhu", bytes[0], bytes[1], bytes[2],
-                bytes[3]);
+  // At most 15 characters: the buffer always holds them whole.
+  (void)std::snprintf(textBuffer, sizeof textBuffer, "%hhu.%hhu.%hhu.%hhu", bytes[0], bytes[1],
+                      bytes[2], bytes[3]);
   return textBuffer;
 }
 
@@ -119,7 +120,8 @@ void InterfaceTable::formatNetmask() { setNetmask(dottedQuad(current->ifr_netmas
 
 void InterfaceTable::formatHardwareAddress() {
   const auto* bytes = reinterpret_cast<const unsigned char*>(current->ifr_hwaddr.sa_data);
-  std::snprintf(textBuffer, sizeof textBuffer, "%02x:%02x:%02x:%02x:%02x:%02x", bytes[0], bytes[1],
-                bytes[2], bytes[3], bytes[4], bytes[5]);
+  // At most 17 characters: the buffer always holds them whole.
+  (void)std::snprintf(textBuffer, sizeof textBuffer, "%02x:%02x:%02x:%02x:%02x:%02x", bytes[0],
+                      bytes[1], bytes[2], bytes[3], bytes[4], bytes[5]);
   setHardwareAddress(textBuffer);
 }

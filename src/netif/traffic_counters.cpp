@@ -1,4 +1,6 @@
 // traffic_counters.cpp: finds an interface's line in /proc/net/dev and takes its sixteen totals.
+#include "netif/traffic_counters.h"
+
 #include <libintl.h>
 #include <sys/types.h>
 
@@ -38,6 +40,8 @@ std::string_view firstToken(std::string_view namePart) {
 // Reads the first sixteen numbers of a NUL-terminated counter part, each after any white
 // space, in column order; whatever follows them is ignored. False when fewer are there.
 bool parseCounters(const char* text, TrafficCounters& counters) {
+  // The numbers are written through these pointers; cppcheck takes them for read-only.
+  // cppcheck-suppress constVariable
   std::uint64_t* const fields[kCounterColumns] = {
       &counters.rxBytes, &counters.rxPackets,    &counters.rxErrors,     &counters.rxDropped,
       &counters.rxFifo,  &counters.rxFrame,      &counters.rxCompressed, &counters.rxMulticast,
@@ -52,47 +56,56 @@ bool parseCounters(const char* text, TrafficCounters& counters) {
   return true;
 }
 
-// Closes the counter file on every way out of the scan that returns.
+// Closes the counter file on every way out of the scan that returns. The file was only read,
+// so closing it cannot lose anything.
 struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
+  void operator()(std::FILE* file) const { (void)std::fclose(file); }
 };
 
 }  // namespace
 
-void InterfaceTable::readTrafficCounters() {
-  // A name without a line of its own shows zeros, never the previous interface's totals.
-  counters = TrafficCounters{};
-  const std::string_view wanted = deviceName(ifName);
-
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(kernel.countersPath.c_str(), "re"));
-  if (!file) exitOnSystemError(gettext("Can't open file /proc/net/dev"));
-
+CounterScan scanTrafficCounters(std::FILE* file, std::string_view device, char*& lineBuffer,
+                                std::size_t& lineCapacity, TrafficCounters& counters) {
   // Two title lines come first; once a read fails, every later read fails too.
-  getline(&lineBuffer, &lineCapacity, file.get());
-  getline(&lineBuffer, &lineCapacity, file.get());
+  getline(&lineBuffer, &lineCapacity, file);
+  getline(&lineBuffer, &lineCapacity, file);
 
   for (;;) {
     errno = 0;
-    const ssize_t read = getline(&lineBuffer, &lineCapacity, file.get());
-    if (read < 0) {
-      if (errno == ENOMEM) exitOnSystemError(gettext("Not enough memory to read /proc/net/dev"));
-      return;
-    }
+    const ssize_t read = getline(&lineBuffer, &lineCapacity, file);
+    if (read < 0) return errno == ENOMEM ? CounterScan::kOutOfMemory : CounterScan::kNotFound;
     std::string_view line(lineBuffer, static_cast<std::size_t>(read));
     if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
 
     const std::size_t colon = line.find(':');
     const std::string_view token =
         colon == std::string_view::npos ? std::string_view() : firstToken(line.substr(0, colon));
-    if (token.empty()) exitOnSystemError(gettext("Wrong format of /proc/net/dev. Sorry."));
-    if (token.size() > kMaxNameLength || token != wanted) continue;
+    if (token.empty()) return CounterScan::kWrongFormat;
+    if (token.size() > kMaxNameLength || token != device) continue;
 
-    // The first matching line wins; the lines after it are never read.
     TrafficCounters found;
-    if (!parseCounters(lineBuffer + colon + 1, found)) {
-      exitOnSystemError(gettext("Can't read data from file"));
-    }
+    if (!parseCounters(lineBuffer + colon + 1, found)) return CounterScan::kShortLine;
     counters = found;
-    return;
+    return CounterScan::kFound;
+  }
+}
+
+void InterfaceTable::readTrafficCounters() {
+  // A name without a line of its own shows zeros, never the previous interface's totals.
+  counters = TrafficCounters{};
+
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(kernel.countersPath.c_str(), "re"));
+  if (!file) exitOnSystemError(gettext("Can't open file /proc/net/dev"));
+
+  switch (scanTrafficCounters(file.get(), deviceName(ifName), lineBuffer, lineCapacity, counters)) {
+    case CounterScan::kFound:
+    case CounterScan::kNotFound:
+      return;
+    case CounterScan::kWrongFormat:
+      exitOnSystemError(gettext("Wrong format of /proc/net/dev. Sorry."));
+    case CounterScan::kShortLine:
+      exitOnSystemError(gettext("Can't read data from file"));
+    case CounterScan::kOutOfMemory:
+      exitOnSystemError(gettext("Not enough memory to read /proc/net/dev"));
   }
 }

@@ -60,9 +60,10 @@ std::string_view trimmed(std::string_view text) {
   return text;
 }
 
+// cppcheck does not follow the members through the std::optional that carries them.
 struct Setting {
-  std::string name;
-  std::string value;
+  std::string name;   // cppcheck-suppress unusedStructMember
+  std::string value;  // cppcheck-suppress unusedStructMember
 };
 
 // The setting that one line of a file makes, or nothing for a comment or a line that sets
@@ -124,13 +125,15 @@ PropertyStore::PropertyStore() {
 
 void PropertyStore::loadFile(const std::string& path) {
   std::string contents;
-  if (!readWholeFile(path, contents)) return;
-  const std::string_view whole(contents);
+  if (readWholeFile(path, contents)) loadText(contents);
+}
+
+void PropertyStore::loadText(std::string_view contents) {
   std::size_t lineBegin = 0;
-  while (lineBegin < whole.size()) {
-    std::size_t lineEnd = whole.find('\n', lineBegin);
-    if (lineEnd == std::string_view::npos) lineEnd = whole.size();
-    if (auto setting = parseLine(whole.substr(lineBegin, lineEnd - lineBegin))) {
+  while (lineBegin < contents.size()) {
+    std::size_t lineEnd = contents.find('\n', lineBegin);
+    if (lineEnd == std::string_view::npos) lineEnd = contents.size();
+    if (auto setting = parseLine(contents.substr(lineBegin, lineEnd - lineBegin))) {
       values_[std::move(setting->name)] = std::move(setting->value);
     }
     lineBegin = lineEnd + 1;

@@ -3,6 +3,7 @@
 #pragma once
 #include <map>
 #include <string>
+#include <string_view>
 
 class PropertyStore {
  public:
@@ -13,6 +14,9 @@ class PropertyStore {
   // sets replaces the value before it. A file that cannot be opened or read to its end
   // (missing, a directory, a device, no permission) changes nothing.
   void loadFile(const std::string& path);
+
+  // Layers the text of a configuration file over what the store holds, as loadFile does.
+  void loadText(std::string_view contents);
 
   // The value of property `name`, or nullptr when the store has none. The text stays valid
   // until the store is changed or destroyed.

@@ -19,13 +19,14 @@ const char* const secondsText = gettext(" sec.");
 
 namespace {
 
-// Milliseconds as the library stores them, shown in seconds with the stream's default
-// floating format: 1500 is 1.5, 2000000000 is 2e+06, text without a number is 0.
-void printSeconds(const char* milliseconds) {
-  std::cout << std::strtod(milliseconds, nullptr) / 1000;
-}
+// Shown with the stream's default floating format: 1.5, 2e+06, 0.
+void printSeconds(const char* milliseconds) { std::cout << millisecondsToSeconds(milliseconds); }
 
 }  // namespace
+
+double millisecondsToSeconds(const char* milliseconds) {
+  return std::strtod(milliseconds, nullptr) / 1000;
+}
 
 void printRowHead(const char* label) { std::cout << gettext(label) << "\t\t"; }
 

@@ -9,6 +9,10 @@ extern const char* const noText;       // "NO"
 extern const char* const yesText;      // "YES"
 extern const char* const secondsText;  // " sec."
 
+// Milliseconds as the library stores them, in seconds: 1500 is 1.5; text that does not start
+// with a number (after blanks) is 0.
+double millisecondsToSeconds(const char* milliseconds);
+
 // Writes gettext(label), then "\t\t".
 void printRowHead(const char* label);
 

@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 #include <string>
 
@@ -136,6 +137,41 @@ TEST_F(CounterFile, EndsTheRunOnAMalformedFile) {
   }
   unlink(path().c_str());
   EXPECT_EXIT(read("eth0"), testing::ExitedWithCode(255), "^Can't open file /proc/net/dev\n$");
+}
+
+TEST(CounterScan, TellsHowTheScanEnded) {
+  const struct {
+    std::string contents;
+    CounterScan outcome;
+  } cases[] = {
+      {header + row("lo", 1) + row("eth0", 100), CounterScan::kFound},
+      {header + row("lo", 1), CounterScan::kNotFound},
+      {"", CounterScan::kNotFound},
+      {header + "no colon\n" + row("eth0", 100), CounterScan::kWrongFormat},
+      {header + "eth0: 1 2 3\n", CounterScan::kShortLine},
+      // A NUL ends the numbers, as it ends a C string.
+      {header + "eth0: 1 2 3 4 5 6 7 8" + std::string(1, '\0') + " 9 10 11 12 13 14 15 16\n",
+       CounterScan::kShortLine},
+  };
+  char* lineBuffer = nullptr;
+  std::size_t lineCapacity = 0;
+  TrafficCounters before;
+  before.txCarrier = 7;
+  for (const auto& c : cases) {
+    std::string contents = c.contents;
+    std::FILE* file = contents.empty() ? std::fopen("/dev/null", "r")
+                                       : fmemopen(contents.data(), contents.size(), "r");
+    ASSERT_NE(nullptr, file);
+    TrafficCounters counters = before;
+    EXPECT_EQ(c.outcome, scanTrafficCounters(file, "eth0", lineBuffer, lineCapacity, counters))
+        << c.contents;
+    std::fclose(file);
+    // Only a found line replaces what the caller holds.
+    EXPECT_EQ(c.outcome == CounterScan::kFound ? countingFrom(100) : fields(before),
+              fields(counters))
+        << c.contents;
+  }
+  std::free(lineBuffer);
 }
 
 }  // namespace

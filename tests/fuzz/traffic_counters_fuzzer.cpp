@@ -1,0 +1,124 @@
+// traffic_counters_fuzzer.cpp: the /proc/net/dev scan on arbitrary file contents.
+//
+// Input: the wanted device name up to the first newline, then the file's contents. The scan's
+// outcome and counters must agree with a reference reading of the same bytes, written from the
+// file's rules rather than from the scan's code.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "netif/traffic_counters.h"
+
+namespace {
+
+constexpr std::size_t kMaxNameLength = 15;
+
+// White space as the C locale has it.
+bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// One unsigned number as strtoull reads it in base 10: blanks, an optional sign (a minus
+// negates modulo 2^64), digits; too large saturates. Nothing when no digit follows.
+std::optional<std::uint64_t> referenceNumber(std::string_view& text) {
+  std::size_t at = 0;
+  while (at < text.size() && isSpace(text[at])) ++at;
+  bool negative = false;
+  if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
+  if (at >= text.size() || text[at] < '0' || text[at] > '9') return std::nullopt;
+  unsigned __int128 value = 0;
+  bool overflow = false;
+  for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+    value = value * 10 + static_cast<unsigned>(text[at] - '0');
+    if (value > UINT64_MAX) {
+      overflow = true;
+      value = UINT64_MAX;
+    }
+  }
+  text.remove_prefix(at);
+  if (overflow) return UINT64_MAX;
+  const auto result = static_cast<std::uint64_t>(value);
+  return negative ? std::uint64_t{0} - result : result;
+}
+
+struct Reference {
+  CounterScan outcome;
+  std::vector<std::uint64_t> numbers;
+};
+
+Reference referenceScan(std::string_view contents, std::string_view device) {
+  std::vector<std::string_view> lines;
+  while (!contents.empty()) {
+    const std::size_t end = contents.find('\n');
+    lines.push_back(contents.substr(0, end));
+    contents.remove_prefix(end == std::string_view::npos ? contents.size() : end + 1);
+  }
+  for (std::size_t i = 2; i < lines.size(); ++i) {
+    const std::string_view line = lines[i];
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos) return {CounterScan::kWrongFormat, {}};
+    std::string_view name = line.substr(0, colon);
+    while (!name.empty() && isSpace(name.front())) name.remove_prefix(1);
+    std::size_t length = 0;
+    while (length < name.size() && !isSpace(name[length])) ++length;
+    name = name.substr(0, length);
+    if (name.empty()) return {CounterScan::kWrongFormat, {}};
+    if (name.size() > kMaxNameLength || name != device) continue;
+    // The numbers are read as a C string: a NUL ends them.
+    std::string_view rest = line.substr(colon + 1);
+    rest = rest.substr(0, rest.find('\0'));
+    std::vector<std::uint64_t> numbers;
+    while (numbers.size() < 16) {
+      const std::optional<std::uint64_t> number = referenceNumber(rest);
+      if (!number) return {CounterScan::kShortLine, {}};
+      numbers.push_back(*number);
+    }
+    return {CounterScan::kFound, numbers};
+  }
+  return {CounterScan::kNotFound, {}};
+}
+
+std::vector<std::uint64_t> columns(const TrafficCounters& c) {
+  return {c.rxBytes,      c.rxPackets,    c.rxErrors,  c.rxDropped,   c.rxFifo,   c.rxFrame,
+          c.rxCompressed, c.rxMulticast,  c.txBytes,   c.txPackets,   c.txErrors, c.txDropped,
+          c.txFifo,       c.txCollisions, c.txCarrier, c.txCompressed};
+}
+
+[[noreturn]] void fail(const char* what) {
+  std::fprintf(stderr, "traffic counter scan: %s\n", what);
+  std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  const std::size_t newline = input.find('\n');
+  if (newline == std::string_view::npos) return 0;
+  const std::string_view device = input.substr(0, newline);
+  // A copy of the contents of its own, so that a read past their end is caught.
+  std::string contents(input.substr(newline + 1));
+
+  std::FILE* file = contents.empty() ? std::fopen("/dev/null", "r")
+                                     : fmemopen(contents.data(), contents.size(), "r");
+  if (file == nullptr) fail("cannot open the contents as a stream");
+  char* lineBuffer = nullptr;
+  std::size_t lineCapacity = 0;
+  TrafficCounters counters;
+  counters.rxBytes = 12345;  // must survive every outcome but kFound
+  const CounterScan outcome = scanTrafficCounters(file, device, lineBuffer, lineCapacity, counters);
+  std::fclose(file);
+  std::free(lineBuffer);
+
+  const Reference expected = referenceScan(contents, device);
+  if (outcome != expected.outcome) fail("outcome differs from the reference reading");
+  if (outcome == CounterScan::kFound) {
+    if (columns(counters) != expected.numbers) fail("numbers differ from the reference reading");
+  } else if (counters.rxBytes != 12345) {
+    fail("counters changed without a matching line");
+  }
+  return 0;
+}
