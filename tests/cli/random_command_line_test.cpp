@@ -18,6 +18,7 @@
 
 #include "netif/network_namespace.h"
 #include "support/process.h"
+#include "support/temp_file.h"
 
 namespace {
 
@@ -198,21 +199,10 @@ class RandomCommandLines : public testing::Test {
  protected:
   void SetUp() override {
     if (!spaces.failure().empty()) GTEST_SKIP() << spaces.failure();
-    char path[] = "/tmp/tolvane-random-XXXXXX";
-    const int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    close(fd);
-    configPath = path;
-    std::ofstream(configPath) << "net.slp.useScopes = ONE, TWO\n"
-                                 "net.slp.multicastTimeouts = 250,,1250\n"
-                                 "net.slp.isDA = true\n";
-  }
-  void TearDown() override {
-    if (!configPath.empty()) std::remove(configPath.c_str());
   }
 
   ProcessResult run(const std::vector<std::string>& args) const {
-    return runProgram(TOLVANE_BINARY, args, {"OpenSLPConfig=" + configPath});
+    return runProgram(TOLVANE_BINARY, args, {"OpenSLPConfig=" + config.path()});
   }
 
   // Standard output of a run that must succeed quietly.
@@ -224,7 +214,10 @@ class RandomCommandLines : public testing::Test {
   }
 
   NetworkNamespaces spaces;  // no eth interface in it: -I and -A add nothing
-  std::string configPath;
+  TempFile config{
+      "net.slp.useScopes = ONE, TWO\n"
+      "net.slp.multicastTimeouts = 250,,1250\n"
+      "net.slp.isDA = true\n"};
 };
 
 TEST_F(RandomCommandLines, KeepTheParsersRules) {

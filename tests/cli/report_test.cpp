@@ -10,14 +10,11 @@
 #include <vector>
 
 #include "support/process.h"
+#include "support/report_text.h"
+#include "support/temp_file.h"
 
 namespace {
 
-const std::string kStars(59, '*');
-const std::string kBanner = "\n" + kStars +
-                            "\n***\t\tBrastock Network Client\t\t\t***\n"
-                            "***\t\tService Location Protocol\t\t***\n" +
-                            kStars + "\n\n";
 const std::string kBriefUsage =
     "Brief USAGE:\n"
     "tolvane  [-A] [-I] [-R] [-S] [-N] [-T] [-D] [-C] [-P] [-O] [--]\n"
@@ -32,10 +29,11 @@ std::string section(const std::string& heading, const std::vector<std::string>& 
 
 // Every section for the library's defaults, in the report's order.
 const std::vector<std::string> kDefaultSections = {
-    section("SLP Operational Parameters\t\t\tValues",
-            {"Static Scopes\t\t\t\t\tNO", "Static DAs\t\t\t\t\tNO",
-             "Use Broadcast for SLP Multicast\t\t\tNO", "SLP Maximum Transmission Unit\t\t\t1400 bytes",
-             "SLP Multicast Radius\t\t\t\t8 hops"}),
+    section(
+        "SLP Operational Parameters\t\t\tValues",
+        {"Static Scopes\t\t\t\t\tNO", "Static DAs\t\t\t\t\tNO",
+         "Use Broadcast for SLP Multicast\t\t\tNO", "SLP Maximum Transmission Unit\t\t\t1400 bytes",
+         "SLP Multicast Radius\t\t\t\t8 hops"}),
     section("Static Scope and Static DA configuration\tValues",
             {"Scope list\t\t\t\t\tdefault", "DA IP Addresses\t\t\t\t\t"}),
     section("DA, SA, UA Specific Configuration\t\tValues",
@@ -45,10 +43,11 @@ const std::vector<std::string> kDefaultSections = {
             {"Passive DA Detection\t\t\t\tYES", "Active DA Detection\t\t\t\tYES",
              "DA Active Discovery Interval\t\t\t1", "DA Discovery Maximum Wait\t\t\t2 sec.",
              "DA Discovery Timeouts\t\t\t\t0.5 0.75 1 1.5 2 3  sec."}),
-    section("Multicast and Unicast Timers\t\t\tValues",
-            {"Multicast Maximum Wait\t\t\t\t5 sec.",
-             "Multicast Timeouts\t\t\t\t0.5 0.75 1 1.5 2 3  sec.",
-             "Unicast Maximum Wait\t\t\t\t5 sec.", "Unicast Timeouts\t\t\t\t0.5 0.75 1 1.5 2 3  sec."}),
+    section(
+        "Multicast and Unicast Timers\t\t\tValues",
+        {"Multicast Maximum Wait\t\t\t\t5 sec.",
+         "Multicast Timeouts\t\t\t\t0.5 0.75 1 1.5 2 3  sec.", "Unicast Maximum Wait\t\t\t\t5 sec.",
+         "Unicast Timeouts\t\t\t\t0.5 0.75 1 1.5 2 3  sec."}),
     section("Network Properties\t\t\t\tValues",
             {"Maximum random wait bound\t\t\t5 sec.", "Network Interfaces\t\t\t\t"}),
     section("Security\t\t\t\t\tValues",
@@ -88,10 +87,11 @@ const char kEveryKey[] =
     "net.slp.traceMsg = true\n";
 
 const std::vector<std::string> kEveryKeySections = {
-    section("SLP Operational Parameters\t\t\tValues",
-            {"Static Scopes\t\t\t\t\tYES", "Static DAs\t\t\t\t\tYES",
-             "Use Broadcast for SLP Multicast\t\t\tYES",
-             "SLP Maximum Transmission Unit\t\t\t1500 bytes", "SLP Multicast Radius\t\t\t\t255 hops"}),
+    section(
+        "SLP Operational Parameters\t\t\tValues",
+        {"Static Scopes\t\t\t\t\tYES", "Static DAs\t\t\t\t\tYES",
+         "Use Broadcast for SLP Multicast\t\t\tYES",
+         "SLP Maximum Transmission Unit\t\t\t1500 bytes", "SLP Multicast Radius\t\t\t\t255 hops"}),
     section("Static Scope and Static DA configuration\tValues",
             {"Scope list\t\t\t\t\tSALES, ENGINEERING", "DA IP Addresses\t\t\t\t\t10.0.0.5"}),
     section("DA, SA, UA Specific Configuration\t\tValues",
@@ -104,9 +104,8 @@ const std::vector<std::string> kEveryKeySections = {
     section("Multicast and Unicast Timers\t\t\tValues",
             {"Multicast Maximum Wait\t\t\t\t15 sec.", "Multicast Timeouts\t\t\t\t2 2 3  sec.",
              "Unicast Maximum Wait\t\t\t\t1.5 sec.", "Unicast Timeouts\t\t\t\t0.75 1234.57  sec."}),
-    section("Network Properties\t\t\t\tValues",
-            {"Maximum random wait bound\t\t\t2e+06 sec.",
-             "Network Interfaces\t\t\t\t10.0.0.1,10.0.0.2"}),
+    section("Network Properties\t\t\t\tValues", {"Maximum random wait bound\t\t\t2e+06 sec.",
+                                                 "Network Interfaces\t\t\t\t10.0.0.1,10.0.0.2"}),
     section("Security\t\t\t\t\tValues",
             {"Enable Security\t\t\t\t\tYES", "Source address checking\t\t\t\tNO"}),
     section("Tracing and Logging\t\t\t\tValues",
@@ -118,19 +117,9 @@ const char* const kSectionFlags[] = {"-O", "-P", "-C", "-D", "-T", "-N", "-S", "
 
 class Report : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char path[] = "/tmp/tolvane-slp-XXXXXX";
-    const int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    close(fd);
-    configPath_ = path;
-    std::ofstream(configPath_) << kEveryKey;
-  }
-  void TearDown() override { std::remove(configPath_.c_str()); }
-
   // The program with the test's configuration file over the library's defaults.
   ProcessResult runWithEveryKey(const std::vector<std::string>& args) const {
-    return runProgram(TOLVANE_BINARY, args, {"OpenSLPConfig=" + configPath_});
+    return runProgram(TOLVANE_BINARY, args, {"OpenSLPConfig=" + config_.path()});
   }
 
   // The program with the library's defaults only.
@@ -138,7 +127,7 @@ class Report : public ::testing::Test {
     return runProgram(TOLVANE_BINARY, args, {"OpenSLPConfig=/nonexistent/slp.conf"});
   }
 
-  std::string configPath_;
+  TempFile config_{kEveryKey};
 };
 
 void expectSuccess(const ProcessResult& result, const std::string& out) {
@@ -210,7 +199,7 @@ TEST_F(Report, AllPrintsEverySectionAfterTheSelectedOnes) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
     std::vector<std::string> args{"-n", TOLVANE_BINARY};
     args.insert(args.end(), c.args.begin(), c.args.end());
-    expectSuccess(runProgram("unshare", args, {"OpenSLPConfig=" + configPath_}),
+    expectSuccess(runProgram("unshare", args, {"OpenSLPConfig=" + config_.path()}),
                   kBanner + c.sections);
   }
 }
@@ -218,7 +207,7 @@ TEST_F(Report, AllPrintsEverySectionAfterTheSelectedOnes) {
 TEST_F(Report, NoArgumentsPrintsTheBriefUsage) {
   expectSuccess(runWithEveryKey({}), kBanner + kBriefUsage);
   // Started without even a program name, it behaves the same.
-  expectSuccess(runProcess(TOLVANE_BINARY, {}, {"OpenSLPConfig=" + configPath_}),
+  expectSuccess(runProcess(TOLVANE_BINARY, {}, {"OpenSLPConfig=" + config_.path()}),
                 kBanner + kBriefUsage);
 }
 
@@ -228,8 +217,8 @@ TEST_F(Report, HelpAndVersionAreTheParsersAndPrintNoBanner) {
     std::vector<std::string> args;
     bool isVersion;
   } cases[] = {
-      {{"-v"}, true},        {{"--version"}, true}, {{"-O", "-v"}, true}, {{"-Ov"}, true},
-      {{"-h"}, false},       {{"--help"}, false},   {{"-O", "-h"}, false}, {{"-h", "-x"}, false},
+      {{"-v"}, true},  {{"--version"}, true}, {{"-O", "-v"}, true},  {{"-Ov"}, true},
+      {{"-h"}, false}, {{"--help"}, false},   {{"-O", "-h"}, false}, {{"-h", "-x"}, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));

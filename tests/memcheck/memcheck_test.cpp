@@ -12,6 +12,7 @@
 
 #include "netif/network_namespace.h"
 #include "support/process.h"
+#include "support/temp_file.h"
 
 namespace {
 
@@ -36,31 +37,16 @@ class Memcheck : public testing::Test {
       GTEST_SKIP() << "valgrind cannot run a program built with AddressSanitizer";
     }
     if (runShell("command -v valgrind").exitStatus != 0) FAIL() << "valgrind is not installed";
-    char config[] = "/tmp/tolvane-memcheck-XXXXXX";
-    const int fd = mkstemp(config);
-    ASSERT_GE(fd, 0);
-    close(fd);
-    configPath = config;
-    std::ofstream(configPath) << "net.slp.useScopes = SALES, ENGINEERING\n"
-                                 "net.slp.DAAddresses = 10.0.0.5\n"
-                                 "net.slp.unicastTimeouts = 750,,1234567\n"
-                                 "net.slp.isDA = true\n";
-    logPath = configPath + ".log";
-  }
-  void TearDown() override {
-    if (configPath.empty()) return;
-    std::remove(configPath.c_str());
-    std::remove(logPath.c_str());
   }
 
   void check(const Case& c) {
     SCOPED_TRACE(testing::PrintToString(c.args));
     std::vector<std::string> args{"--error-exitcode=" + std::to_string(kValgrindError),
                                   "--leak-check=full", "--errors-for-leak-kinds=definite,indirect",
-                                  "--log-file=" + logPath, TOLVANE_BINARY};
+                                  "--log-file=" + log_.path(), TOLVANE_BINARY};
     args.insert(args.end(), c.args.begin(), c.args.end());
-    const ProcessResult result = runProgram("valgrind", args, {"OpenSLPConfig=" + configPath});
-    std::ifstream file(logPath);
+    const ProcessResult result = runProgram("valgrind", args, {"OpenSLPConfig=" + config_.path()});
+    std::ifstream file(log_.path());
     const std::string log(std::istreambuf_iterator<char>(file), {});
 
     EXPECT_EQ(c.status, result.exitStatus) << log;
@@ -70,8 +56,12 @@ class Memcheck : public testing::Test {
     }
   }
 
-  std::string configPath;
-  std::string logPath;
+  TempFile config_{
+      "net.slp.useScopes = SALES, ENGINEERING\n"
+      "net.slp.DAAddresses = 10.0.0.5\n"
+      "net.slp.unicastTimeouts = 750,,1234567\n"
+      "net.slp.isDA = true\n"};
+  TempFile log_{""};
 };
 
 TEST_F(Memcheck, EveryPathOfTheCommandLine) {

@@ -9,14 +9,11 @@
 
 #include "network_namespace.h"
 #include "support/process.h"
+#include "support/report_text.h"
 
 namespace {
 
-const std::string stars(59, '*');
-const std::string banner = "\n" + stars +
-                           "\n***\t\tBrastock Network Client\t\t\t***\n"
-                           "***\t\tService Location Protocol\t\t***\n" +
-                           stars + "\n\n";
+const std::string& banner = kBanner;
 
 struct Block {
   std::string name, address, mac, netmask;

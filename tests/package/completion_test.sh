@@ -37,7 +37,7 @@ all=$(program_switches "$program")
 expect "every switch" "$all" tolvane -
 expect "every switch on an empty word" "$all" tolvane ""
 expect "long names" $'--ignore_rest\n--interface' tolvane --i
-expect "a unique prefix" "--specConf" tolvane --spec
+expect "a unique prefix" "--specConf" tolvane --specC
 expect "no such switch" "" tolvane --x
 # A switch may be given once, by either name; a group of flags gives each of its letters.
 expect "after -O" "$(grep -vx -e -O -e --parameters <<<"$all")" tolvane -O -

@@ -21,4 +21,5 @@ ProcessResult runProgram(const std::string& program, const std::vector<std::stri
                          const std::vector<std::string>& environment = {});
 
 // Runs a shell command line (sh -c) and returns what it did.
-ProcessResult runShell(const std::string& command, const std::vector<std::string>& environment = {});
+ProcessResult runShell(const std::string& command,
+                       const std::vector<std::string>& environment = {});
