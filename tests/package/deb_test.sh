@@ -41,7 +41,8 @@ while read -r library path; do
   [[ $depends == *" $package "* ]] ||
     fail "Depends lacks $package, which provides $library: $(field Depends)"
 done < <(ldd "$build/tolvane" | awk '$2 == "=>" && $3 ~ /^\// {print $1, $3}')
-((library_count >= 3)) || fail "ldd found only $library_count shared libraries"
+# The C++ runtime is linked in; the C library at least is shared.
+((library_count >= 1)) || fail "ldd found no shared library"
 
 # Unpacked, the program runs, and the manual page is the one in the sources.
 dpkg-deb -x "$deb" "$scratch/root"
