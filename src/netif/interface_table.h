@@ -76,7 +76,7 @@ class InterfaceTable {
   std::string maskText;
   std::uint16_t ifFlags = 0;
   TrafficCounters counters;
-  // The counter scan's line buffer, grown to the longest line seen and kept for reuse.
+  // The counter scan's read buffer, allocated by the first scan and kept for the others.
   char* lineBuffer = nullptr;
   std::size_t lineCapacity = 0;
 };

@@ -2,7 +2,6 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string_view>
 
 // In the file's column order: the eight receive columns, then the eight transmit columns.
@@ -34,9 +33,9 @@ enum class CounterScan {
   kOutOfMemory,  // a line too long for the memory left
 };
 
-// Reads `file` from where it stands: two title lines, then device lines until the first whose
-// name is `device`, which wins; the lines after it are never read. `lineBuffer` (malloc'd,
-// may be null) and `lineCapacity` are the caller's, grown as getline(3) grows them and kept
-// for reuse.
-CounterScan scanTrafficCounters(std::FILE* file, std::string_view device, char*& lineBuffer,
-                                std::size_t& lineCapacity, TrafficCounters& counters);
+// Reads the file open on descriptor `file` from where it stands: two title lines, then device
+// lines until the first whose name is `device`, which wins; the file is read in chunks and no
+// further than the chunk that holds that line. `buffer` (malloc'd, may be null) and `capacity`
+// are the caller's, grown when a line does not fit and kept for the next scan.
+CounterScan scanTrafficCounters(int file, std::string_view device, char*& buffer,
+                                std::size_t& capacity, TrafficCounters& counters);

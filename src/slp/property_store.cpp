@@ -140,7 +140,7 @@ void PropertyStore::loadText(std::string_view contents) {
   }
 }
 
-const char* PropertyStore::find(const std::string& name) const {
+const char* PropertyStore::find(std::string_view name) const {
   const auto found = values_.find(name);
   if (found == values_.end()) return nullptr;
   return found->second.c_str();

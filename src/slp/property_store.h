@@ -1,6 +1,7 @@
 // property_store.h: the SLP configuration properties behind the built-in SLPGetProperty: the
 // defaults, with configuration files layered over them.
 #pragma once
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -20,10 +21,11 @@ class PropertyStore {
 
   // The value of property `name`, or nullptr when the store has none. The text stays valid
   // until the store is changed or destroyed.
-  const char* find(const std::string& name) const;
+  const char* find(std::string_view name) const;
 
  private:
-  std::map<std::string, std::string> values_;
+  // Looked up by the caller's text as it stands, without a copy of it.
+  std::map<std::string, std::string, std::less<>> values_;
 };
 
 // The store as the library builds it on its first call: the defaults, then the global file,

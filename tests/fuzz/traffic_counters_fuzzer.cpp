@@ -3,6 +3,9 @@
 // Input: the wanted device name up to the first newline, then the file's contents. The scan's
 // outcome and counters must agree with a reference reading of the same bytes, written from the
 // file's rules rather than from the scan's code.
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -102,16 +105,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // A copy of the contents of its own, so that a read past their end is caught.
   std::string contents(input.substr(newline + 1));
 
-  std::FILE* file = contents.empty() ? std::fopen("/dev/null", "r")
-                                     : fmemopen(contents.data(), contents.size(), "r");
-  if (file == nullptr) fail("cannot open the contents as a stream");
-  char* lineBuffer = nullptr;
-  std::size_t lineCapacity = 0;
+  const int file = memfd_create("counters", MFD_CLOEXEC);
+  if (file < 0 ||
+      pwrite(file, contents.data(), contents.size(), 0) != static_cast<ssize_t>(contents.size())) {
+    fail("cannot hold the contents in a file");
+  }
+  char* buffer = nullptr;
+  std::size_t capacity = 0;
   TrafficCounters counters;
   counters.rxBytes = 12345;  // must survive every outcome but kFound
-  const CounterScan outcome = scanTrafficCounters(file, device, lineBuffer, lineCapacity, counters);
-  std::fclose(file);
-  std::free(lineBuffer);
+  const CounterScan outcome = scanTrafficCounters(file, device, buffer, capacity, counters);
+  close(file);
+  std::free(buffer);
 
   const Reference expected = referenceScan(contents, device);
   if (outcome != expected.outcome) fail("outcome differs from the reference reading");

@@ -1,6 +1,7 @@
 // The counter reader on crafted files in place of /proc/net/dev.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -21,6 +22,13 @@ std::string row(const std::string& name, std::uint64_t first, const std::string&
   std::string line = name + ":";
   for (std::uint64_t i = 0; i < 16; ++i) line += " " + std::to_string(first + i);
   return line + tail;
+}
+
+// `count` device lines of other devices, of varied lengths.
+std::string manyRows(int count) {
+  std::string rows;
+  for (int i = 0; i < count; ++i) rows += row("peer" + std::to_string(i), 1000000 * i);
+  return rows;
 }
 
 std::vector<std::uint64_t> fields(const TrafficCounters& c) {
@@ -102,6 +110,14 @@ TEST_F(CounterFile, FindsTheInterfacesLine) {
        countingFrom(100)},
       {"16-character token never matches", header + row("eth456789abcdefX", 100), "eth456789abcdef",
        zeros},
+      // Lines longer than one read, and lines that straddle the end of one.
+      {"very long line before", header + "lo:" + std::string(10000, ' ') + "1\n" + row("eth0", 100),
+       "eth0", countingFrom(100)},
+      {"very long matching line", header + row("eth0", 100, std::string(10000, ' ') + "\n"), "eth0",
+       countingFrom(100)},
+      {"far down a long file", header + manyRows(500) + row("eth0", 100) + manyRows(5), "eth0",
+       countingFrom(100)},
+      {"long file without it", header + manyRows(500), "eth0", zeros},
   };
   for (const auto& c : cases) {
     write(c.contents);
@@ -158,20 +174,41 @@ TEST(CounterScan, TellsHowTheScanEnded) {
   TrafficCounters before;
   before.txCarrier = 7;
   for (const auto& c : cases) {
-    std::string contents = c.contents;
-    std::FILE* file = contents.empty() ? std::fopen("/dev/null", "r")
-                                       : fmemopen(contents.data(), contents.size(), "r");
-    ASSERT_NE(nullptr, file);
+    const int file = memfd_create("counters", MFD_CLOEXEC);
+    ASSERT_LE(0, file);
+    ASSERT_EQ(static_cast<ssize_t>(c.contents.size()),
+              pwrite(file, c.contents.data(), c.contents.size(), 0));
     TrafficCounters counters = before;
     EXPECT_EQ(c.outcome, scanTrafficCounters(file, "eth0", lineBuffer, lineCapacity, counters))
         << c.contents;
-    std::fclose(file);
+    close(file);
     // Only a found line replaces what the caller holds.
     EXPECT_EQ(c.outcome == CounterScan::kFound ? countingFrom(100) : fields(before),
               fields(counters))
         << c.contents;
   }
   std::free(lineBuffer);
+}
+
+TEST(CounterScan, ReadsNoFurtherThanTheWantedLine) {
+  // Each line the kernel writes costs it work, so a scan that finds its line early stops
+  // reading long before the end of a long file.
+  const std::string contents = header + row("eth0", 100) + manyRows(2000);
+  const int file = memfd_create("counters", MFD_CLOEXEC);
+  ASSERT_LE(0, file);
+  ASSERT_EQ(static_cast<ssize_t>(contents.size()),
+            pwrite(file, contents.data(), contents.size(), 0));
+  char* buffer = nullptr;
+  std::size_t capacity = 0;
+  TrafficCounters counters;
+  EXPECT_EQ(CounterScan::kFound, scanTrafficCounters(file, "eth0", buffer, capacity, counters));
+  EXPECT_GT(16384, lseek(file, 0, SEEK_CUR)) << "of " << contents.size() << " bytes";
+  // The same buffer serves the next scan.
+  ASSERT_EQ(0, lseek(file, 0, SEEK_SET));
+  EXPECT_EQ(CounterScan::kFound, scanTrafficCounters(file, "peer1999", buffer, capacity, counters));
+  EXPECT_EQ(1999000000u, counters.rxBytes);
+  close(file);
+  std::free(buffer);
 }
 
 }  // namespace
