@@ -7,7 +7,6 @@
 #include <iostream>
 
 #include "slpconf/rows.h"
-#include "slpconf/sections.h"  // N_
 
 namespace {
 

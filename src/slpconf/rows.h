@@ -4,6 +4,9 @@
 // a value, an optional unit, then a newline that flushes standard output.
 #pragma once
 
+// Marks a label for the message catalogue; it is translated where it is written.
+#define N_(text) text
+
 // Translated once at start-up and never changed afterwards.
 extern const char* const noText;       // "NO"
 extern const char* const yesText;      // "YES"

@@ -4,8 +4,7 @@
 // calling a section twice prints it twice, with every property looked up anew.
 #pragma once
 
-// Marks a text for the message catalogue where it is translated later, at the point of use.
-#define N_(text) text
+#include "slpconf/rows.h"
 
 void printSectionHeader(const char* heading);
 
