@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -153,6 +154,28 @@ TEST_F(CounterFile, EndsTheRunOnAMalformedFile) {
   }
   unlink(path().c_str());
   EXPECT_EXIT(read("eth0"), testing::ExitedWithCode(255), "^Can't open file /proc/net/dev\n$");
+}
+
+TEST_F(CounterFile, EndsTheRunWhenALineOutgrowsMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer reserves terabytes of address space, so an address-space "
+                  "limit cannot make realloc fail";
+#endif
+  // A line that never ends: the buffer grows with it until memory runs out.
+  KernelAccess kernel;
+  kernel.countersPath = "/dev/zero";
+  InterfaceTable table(kernel);
+  table.setName("eth0");
+  const auto readWithLittleMemory = [&table] {
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const rlim_t limit = pages * sysconf(_SC_PAGESIZE) + (64 << 20);
+    const rlimit space{limit, limit};
+    setrlimit(RLIMIT_AS, &space);
+    table.readTrafficCounters();
+  };
+  EXPECT_EXIT(readWithLittleMemory(), testing::ExitedWithCode(255),
+              "^Not enough memory to read /proc/net/dev\n$");
 }
 
 TEST(CounterScan, TellsHowTheScanEnded) {
