@@ -4,13 +4,13 @@
 #include <tclap/ArgException.h>
 #include <tclap/SwitchArg.h>
 
-#include <cstdio>
 #include <deque>
 #include <iostream>
 
 #include "cli/command_line.h"
 #include "netif/interface_table.h"
 #include "netif/local_interfaces.h"
+#include "report/output.h"
 #include "slpconf/sections.h"
 
 namespace {
@@ -39,18 +39,25 @@ constexpr SectionSwitch kConfigurationSwitches[] = {
 constexpr char kStars[] = "***********************************************************";
 
 void printBanner() {
-  std::cout << std::endl;
-  std::cout << kStars << std::endl;
-  std::cout << gettext("***\t\tBrastock Network Client\t\t\t***") << std::endl;
-  std::cout << gettext("***\t\tService Location Protocol\t\t***") << std::endl;
-  std::cout << kStars << std::endl;
-  std::cout << std::endl;
+  printLineEnd();
+  std::cout << kStars;
+  printLineEnd();
+  std::cout << gettext("***\t\tBrastock Network Client\t\t\t***");
+  printLineEnd();
+  std::cout << gettext("***\t\tService Location Protocol\t\t***");
+  printLineEnd();
+  std::cout << kStars;
+  printLineEnd();
+  printLineEnd();
 }
 
 void printBriefUsage() {
-  std::cout << gettext("Brief USAGE:") << std::endl;
-  std::cout << "tolvane  [-A] [-I] [-R] [-S] [-N] [-T] [-D] [-C] [-P] [-O] [--]" << std::endl;
-  std::cout << "\t[--version] [-h] " << std::endl;
+  std::cout << gettext("Brief USAGE:");
+  printLineEnd();
+  std::cout << "tolvane  [-A] [-I] [-R] [-S] [-N] [-T] [-D] [-C] [-P] [-O] [--]";
+  printLineEnd();
+  std::cout << "\t[--version] [-h] ";
+  printLineEnd();
 }
 
 int run(int argc, char** argv) {
@@ -93,11 +100,8 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Every line of the report is flushed as it ends, so how standard output is buffered
-  // between flushes changes nothing; a buffer given here spares the C library the look at the
-  // descriptor (fstat and a terminal check) that it makes to choose one itself.
-  static char outputBuffer[BUFSIZ];
-  (void)std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
+  // Before the parser, which may write the help or the version and end the process itself.
+  useCheckedStandardOutput();
   try {
     return run(argc, argv);
   } catch (const TCLAP::ArgException& exception) {

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <utility>
 
-#include "netif/system_error.h"
+#include "report/system_error.h"
 
 namespace {
 

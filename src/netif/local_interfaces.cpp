@@ -6,17 +6,12 @@
 #include <cstring>
 #include <iostream>
 
-#include "slpconf/rows.h"
+#include "report/output.h"
 
 namespace {
 
 // Exactly the three bytes, so eth0:1 and a bare eth pass and ETH0 does not.
 bool isEthernetName(const char* name) { return std::memcmp(name, "eth", 3) == 0; }
-
-void printYesNo(bool value) {
-  std::cout << (value ? yesText : noText);
-  printLineEnd();
-}
 
 void printOutIn(std::uint64_t sent, std::uint64_t received) {
   std::cout << gettext("Out: ") << sent << gettext("\tIn: ") << received;

@@ -14,7 +14,7 @@
 #include <string_view>
 
 #include "netif/interface_table.h"
-#include "netif/system_error.h"
+#include "report/system_error.h"
 
 namespace {
 

@@ -1,7 +1,6 @@
-// rows.cpp: the five kinds of configuration row and the words they share.
+// rows.cpp: the five kinds of configuration row.
 #include "slpconf/rows.h"
 
-#include <libintl.h>
 #include <slp.h>
 
 #include <cstdlib>
@@ -11,11 +10,6 @@
 #include <string>
 
 #include "general/comma_split.h"
-
-// Looked up once, in this order, before the report starts; rows only read them.
-const char* const noText = gettext("NO");
-const char* const yesText = gettext("YES");
-const char* const secondsText = gettext(" sec.");
 
 namespace {
 
@@ -28,17 +22,16 @@ double millisecondsToSeconds(const char* milliseconds) {
   return std::strtod(milliseconds, nullptr) / 1000;
 }
 
-void printRowHead(const char* label) { std::cout << gettext(label) << "\t\t"; }
-
-void printLineEnd() { std::cout << std::endl; }
-
 // A property the library does not know shows as an empty value: the row head, then the
 // line end, with nothing in between.
 
 void printYesNoValue(const char* key, const char* reference) {
   const char* value = SLPGetProperty(key);
-  if (value != nullptr) std::cout << (std::strcmp(value, reference) != 0 ? yesText : noText);
-  printLineEnd();
+  if (value == nullptr) {
+    printLineEnd();
+    return;
+  }
+  printYesNo(std::strcmp(value, reference) != 0);
 }
 
 void printYesNoRow(const char* label, const char* key, const char* reference) {

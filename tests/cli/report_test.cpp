@@ -270,4 +270,30 @@ TEST_F(Report, MalformedCommandLinesFailWithNothingOnStandardOutput) {
   }
 }
 
+TEST_F(Report, AFailedWriteEndsTheRunWithAReason) {
+  const std::string program = std::string("'") + TOLVANE_BINARY + "'";
+  // The write end of a FIFO whose reader has gone, with SIGPIPE ignored.
+  const std::string readerGone =
+      "d=$(mktemp -d) && mkfifo \"$d/f\" && exec 3<>\"$d/f\" 4>\"$d/f\" 3<&- && rm -r \"$d\" && "
+      "trap '' PIPE && exec " +
+      program + " -O >&4 4>&-";
+  const struct {
+    std::string command;
+    const char* reason;
+  } cases[] = {
+      {program + " -A >/dev/full", "No space left on device"},
+      {program + " >/dev/full", "No space left on device"},
+      {program + " --help >/dev/full", "No space left on device"},
+      {program + " --version >/dev/full", "No space left on device"},
+      {program + " -O >&-", "Bad file descriptor"},
+      {readerGone, "Broken pipe"},
+  };
+  for (const auto& c : cases) {
+    const ProcessResult result = runShell(c.command, {"OpenSLPConfig=" + config_.path()});
+    EXPECT_EQ(255, result.exitStatus) << c.command;
+    EXPECT_EQ(std::string("Can't write to standard output: ") + c.reason + "\n", result.err)
+        << c.command;
+  }
+}
+
 }  // namespace
