@@ -8,10 +8,12 @@
 
 #include <cerrno>
 #include <cstddef>
-#include <optional>
+#include <new>
 #include <string_view>
 
 namespace {
+
+using Values = std::map<std::string, std::string, std::less<>>;
 
 struct Default {
   const char* name;
@@ -49,9 +51,11 @@ constexpr Default kDefaults[] = {
     {"net.slp.checkSourceAddr", "true"},
 };
 
-// Only ASCII white space: a high byte is part of a name or value, whatever the locale says.
+// Every control byte and the blank, as the library's own reader has it; a byte above 0x7f is
+// part of a name or value, whatever the locale says.
 bool isBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+  const auto byte = static_cast<unsigned char>(c);
+  return byte >= 0x01 && byte <= 0x20;
 }
 
 std::string_view trimmed(std::string_view text) {
@@ -60,26 +64,23 @@ std::string_view trimmed(std::string_view text) {
   return text;
 }
 
-// cppcheck does not follow the members through the std::optional that carries them.
-struct Setting {
-  std::string name;   // cppcheck-suppress unusedStructMember
-  std::string value;  // cppcheck-suppress unusedStructMember
-};
+// What an editor may put at the very start of a file saved as UTF-8.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// The setting that one line of a file makes, or nothing for a comment or a line that sets
-// nothing.
-std::optional<Setting> parseLine(std::string_view line) {
+// Layers the setting one line makes over `values`; a comment or a line that sets nothing
+// changes nothing.
+void applyLine(std::string_view line, Values& values) {
   // Callers receive values as C strings, so a NUL ends the line's text: what is stored is what
   // they can see.
   line = trimmed(line.substr(0, line.find('\0')));
-  if (line.empty() || line.front() == '#' || line.front() == ';') return std::nullopt;
+  if (line.empty() || line.front() == '#' || line.front() == ';') return;
   const std::size_t equals = line.find('=');
-  if (equals == std::string_view::npos) return std::nullopt;
+  if (equals == std::string_view::npos) return;
   const std::string_view name = trimmed(line.substr(0, equals));
   const std::string_view value = trimmed(line.substr(equals + 1));
   // An empty value leaves the earlier one in force.
-  if (name.empty() || value.empty()) return std::nullopt;
-  return Setting{std::string(name), std::string(value)};
+  if (name.empty() || value.empty()) return;
+  values.insert_or_assign(std::string(name), std::string(value));
 }
 
 class FileDescriptor {
@@ -96,24 +97,37 @@ class FileDescriptor {
   int fd_;
 };
 
-// The whole file, or false when it cannot be read to its end. Only files and pipes are read: a
-// directory has no text, and a device such as /dev/zero would never end. A file that fails
-// half-way is dropped whole rather than applied in part.
-bool readWholeFile(const std::string& path, std::string& contents) {
-  const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (file.get() < 0) return false;
-  struct stat status;
-  if (fstat(file.get(), &status) != 0) return false;
-  if (!S_ISREG(status.st_mode) && !S_ISFIFO(status.st_mode)) return false;
+// Layers each line of the file open on `file` over `values` as soon as it has been read whole,
+// so that memory holds one line, never the file. False when a read fails.
+bool applyLines(int file, Values& values) {
+  std::string line;  // the current line, as far as it has been read
+  bool firstLine = true;
+  const auto endLine = [&] {
+    std::string_view text(line);
+    if (firstLine && text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+      text.remove_prefix(kByteOrderMark.size());
+    }
+    applyLine(text, values);
+    line.clear();
+    firstLine = false;
+  };
   char chunk[8192];
   for (;;) {
-    const ssize_t got = read(file.get(), chunk, sizeof chunk);
-    if (got == 0) return true;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return false;
+    const ssize_t got = read(file, chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) {
+      endLine();  // a last line without a newline counts too
+      return true;
     }
-    contents.append(chunk, static_cast<std::size_t>(got));
+    std::string_view text(chunk, static_cast<std::size_t>(got));
+    for (std::size_t newline = text.find('\n'); newline != std::string_view::npos;
+         newline = text.find('\n')) {
+      line.append(text.substr(0, newline));
+      endLine();
+      text.remove_prefix(newline + 1);
+    }
+    line.append(text);
   }
 }
 
@@ -124,19 +138,18 @@ PropertyStore::PropertyStore() {
 }
 
 void PropertyStore::loadFile(const std::string& path) {
-  std::string contents;
-  if (readWholeFile(path, contents)) loadText(contents);
-}
-
-void PropertyStore::loadText(std::string_view contents) {
-  std::size_t lineBegin = 0;
-  while (lineBegin < contents.size()) {
-    std::size_t lineEnd = contents.find('\n', lineBegin);
-    if (lineEnd == std::string_view::npos) lineEnd = contents.size();
-    if (auto setting = parseLine(contents.substr(lineBegin, lineEnd - lineBegin))) {
-      values_[std::move(setting->name)] = std::move(setting->value);
-    }
-    lineBegin = lineEnd + 1;
+  // Opened without waiting for a writer or a device, and only a regular file is read: a FIFO,
+  // a terminal or /dev/zero could hold the report up for ever.
+  const FileDescriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (file.get() < 0) return;
+  struct stat status;
+  if (fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) return;
+  // A file that cannot be read to its end is dropped whole rather than applied in part.
+  try {
+    Values layered = values_;
+    if (applyLines(file.get(), layered)) values_.swap(layered);
+  } catch (const std::bad_alloc&) {
+    // No memory left for one of its lines or values: dropped as if it could not be read.
   }
 }
 

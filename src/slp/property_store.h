@@ -12,12 +12,10 @@ class PropertyStore {
   PropertyStore();
 
   // Layers the configuration file at `path` over what the store holds: each property the file
-  // sets replaces the value before it. A file that cannot be opened or read to its end
-  // (missing, a directory, a device, no permission) changes nothing.
+  // sets replaces the value before it. Only a regular file is read, line by line; anything
+  // else (missing, a directory, a FIFO, a device, no permission) and a file that cannot be read
+  // to its end, or whose lines outgrow the memory left, change nothing. Never throws.
   void loadFile(const std::string& path);
-
-  // Layers the text of a configuration file over what the store holds, as loadFile does.
-  void loadText(std::string_view contents);
 
   // The value of property `name`, or nullptr when the store has none. The text stays valid
   // until the store is changed or destroyed.

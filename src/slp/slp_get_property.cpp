@@ -24,5 +24,11 @@ const PropertyStore& processStore() {
 
 extern "C" const char* SLPGetProperty(const char* pcName) {
   if (pcName == nullptr) return nullptr;
-  return processStore().find(pcName);
+  // A C function lets nothing through: without memory even for the defaults, the library
+  // knows no property.
+  try {
+    return processStore().find(pcName);
+  } catch (...) {
+    return nullptr;
+  }
 }

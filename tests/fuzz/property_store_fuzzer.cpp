@@ -1,8 +1,12 @@
 // property_store_fuzzer.cpp: the configuration store on arbitrary file contents.
 //
-// Every key the file names and every default is looked up. A value the store returns never has
-// blanks at either end, a newline or a NUL inside, and is what a reference reading of the same
-// text gives: the last setting of a key wins, a line without a name or value changes nothing.
+// The contents are written to a memory file and read as a configuration file. Every key the
+// file names and every default is looked up. A value the store returns never has white space
+// at either end, a newline or a NUL inside, and is what a reference reading of the same text
+// gives: the last setting of a key wins, a line without a name or value changes nothing.
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -16,7 +20,7 @@
 
 namespace {
 
-bool isBlank(char c) { return std::strchr(" \t\r\n\f\v", c) != nullptr && c != '\0'; }
+bool isBlank(char c) { return c >= 0x01 && c <= 0x20; }
 
 std::string_view trim(std::string_view text) {
   std::size_t begin = 0;
@@ -30,6 +34,7 @@ std::string_view trim(std::string_view text) {
 // line sets it).
 std::map<std::string, std::string> referenceSettings(std::string_view text) {
   std::map<std::string, std::string> settings;
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   std::size_t begin = 0;
   while (begin <= text.size()) {
     std::size_t end = text.find('\n', begin);
@@ -67,8 +72,13 @@ void checkValue(const char* value, const std::string& key) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const PropertyStore defaults;
+  static const int file = memfd_create("slp.conf", MFD_CLOEXEC);
+  if (file < 0 || ftruncate(file, 0) != 0 ||
+      pwrite(file, data, size, 0) != static_cast<ssize_t>(size)) {
+    fail("cannot write the memory file", "");
+  }
   PropertyStore store;
-  store.loadText(text);
+  store.loadFile("/proc/self/fd/" + std::to_string(file));
 
   const std::map<std::string, std::string> settings = referenceSettings(text);
   for (const auto& [key, expected] : settings) {

@@ -2,8 +2,13 @@
 #include "slp/property_store.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "temp_dir.h"
@@ -106,6 +111,10 @@ TEST(PropertyStore, ReadsTheFileFormat) {
       {"net.slp.useScopes = \xa0\xc3\xa9t\xe9\xff\xa0\n", "net.slp.useScopes",
        "\xa0\xc3\xa9t\xe9\xff\xa0"},
       {"\xff\xfe = x\n", "\xff\xfe", "x"},
+      // every control byte is white space, DEL is not; a byte-order mark opens a file only
+      {"\x01net.slp.locale\x1f=\x1b de\x02\x7f\x1e\n", "net.slp.locale", "de\x02\x7f"},
+      {"\xef\xbb\xbfnet.slp.locale = de\n", "net.slp.locale", "de"},
+      {"\n\xef\xbb\xbfnet.slp.locale = de\n", "\xef\xbb\xbfnet.slp.locale", "de"},
   };
   const TempDir dir;
   for (const auto& c : cases) {
@@ -127,6 +136,9 @@ TEST(PropertyStore, LayersDefaultsGlobalFileAndOverride) {
   const std::string missing = dir.path("missing.conf");
   const std::string directory = dir.path("conf.d");
   std::filesystem::create_directory(directory);
+  // Without a writer, opening it to read would wait for one.
+  const std::string fifo = dir.path("fifo");
+  ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
   // Opening a path beneath a plain file fails even for root, who can read any file.
   const std::string beneathFile = global + "/slp.conf";
 
@@ -145,6 +157,8 @@ TEST(PropertyStore, LayersDefaultsGlobalFileAndOverride) {
       {global, missing.c_str(), "SALES", "10.0.0.5", "false"},
       {global, directory.c_str(), "SALES", "10.0.0.5", "false"},
       {global, beneathFile.c_str(), "SALES", "10.0.0.5", "false"},
+      {fifo, override.c_str(), "default", "10.0.0.9", "true"},
+      {global, fifo.c_str(), "SALES", "10.0.0.5", "false"},
       {global, "", "SALES", "10.0.0.5", "false"},
       {missing, nullptr, "default", "", "false"},
   };
@@ -156,5 +170,46 @@ TEST(PropertyStore, LayersDefaultsGlobalFileAndOverride) {
     EXPECT_EQ(shown(c.daAddresses), shown(store.find("net.slp.DAAddresses"))) << context;
     EXPECT_EQ(shown(c.isDA), shown(store.find("net.slp.isDA"))) << context;
     EXPECT_EQ(shown("1400"), shown(store.find("net.slp.MTU"))) << context;
+  }
+}
+
+TEST(PropertyStore, ReadsFilesLargerThanTheMemoryLeft) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer reserves terabytes of address space, so an address-space "
+                  "limit cannot make an allocation fail";
+#endif
+  // 32 MiB of text in lines of 100 bytes, with 16 MiB of memory to spare.
+  const TempDir dir;
+  const auto large = [&dir](const std::string& name, const std::string& head,
+                            const std::string& line, const std::string& tail) {
+    std::ofstream out(dir.path(name), std::ios::binary);
+    out << head;
+    for (int i = 0; i < (32 << 20) / 100; ++i) out << line;
+    out << tail;
+    return dir.path(name);
+  };
+  const std::string comment = std::string(99, '#') + "\n";
+  const struct {
+    std::string path;
+    const char* mtu;  // what the store holds after reading the file
+  } cases[] = {
+      // Read line by line, comments need no more than a line's memory.
+      {large("comments.conf", "", comment, "net.slp.MTU = 900\n"), "900"},
+      // A line longer than the memory left drops its file whole.
+      {large("scopes.conf", "net.slp.MTU = 900\nnet.slp.useScopes = ", std::string(100, 's'), "\n"),
+       "1400"},
+  };
+  for (const auto& c : cases) {
+    const auto loadWithLittleMemory = [&c] {
+      long pages = 0;
+      std::ifstream("/proc/self/statm") >> pages;
+      const rlim_t limit = pages * sysconf(_SC_PAGESIZE) + (16 << 20);
+      const rlimit space{limit, limit};
+      setrlimit(RLIMIT_AS, &space);
+      PropertyStore store;
+      store.loadFile(c.path);
+      std::exit(shown(c.mtu) == shown(store.find("net.slp.MTU")) ? 0 : 1);
+    };
+    EXPECT_EXIT(loadWithLittleMemory(), testing::ExitedWithCode(0), "") << c.path;
   }
 }
