@@ -1,8 +1,11 @@
-// command_line.cpp: help and version switches and the refusal of empty arguments.
+// command_line.cpp: help and version switches, the refusal of empty arguments, and failure
+// reports without control bytes.
 #include "cli/command_line.h"
 
 #include <libintl.h>
 
+#include <algorithm>
+#include <cstring>
 #include <iostream>
 #include <iterator>
 
@@ -13,6 +16,19 @@ bool HelpSwitchArg::processArg(int* i, std::vector<std::string>& args) {
   return TCLAP::SwitchArg::processArg(i, args);
 }
 
+void ParserOutput::failure(TCLAP::CmdLineInterface& commandLine, TCLAP::ArgException& exception) {
+  // argId() is "Argument: " and the argument as the parser left it.
+  std::string argument = exception.argId();
+  const char taken = TCLAP::Arg::blankChar();
+  if (argument.find(taken) == std::string::npos) {
+    TCLAP::StdOutput::failure(commandLine, exception);
+    return;
+  }
+  std::replace(argument.begin(), argument.end(), taken, '*');
+  TCLAP::CmdLineParseException shown(exception.error(), argument.substr(std::strlen("Argument: ")));
+  TCLAP::StdOutput::failure(commandLine, shown);
+}
+
 CommandLine::CommandLine(const std::string& message, char delimiter, const std::string& version)
     : TCLAP::CmdLine(message, delimiter, version, false),
       helpVisitor_(this, &_output),
@@ -20,6 +36,7 @@ CommandLine::CommandLine(const std::string& message, char delimiter, const std::
       help_("h", "help", "Displays usage information and exits.", false, &helpVisitor_),
       version_("v", "version", "Displays version information and exits.", false,
                &versionVisitor_) {
+  setOutput(&output_);
   add(help_);
   add(version_);
   // The parser lists the last added first; put --ignore_rest, which the base added before

@@ -270,6 +270,16 @@ TEST_F(Report, MalformedCommandLinesFailWithNothingOnStandardOutput) {
   }
 }
 
+TEST_F(Report, TakenLettersOfAGroupShowAsStars) {
+  // The report for -x, with each letter a switch took shown as '*' before the x.
+  const std::string unknown = runWithEveryKey({"-x"}).err;
+  for (const auto& [group, shown] : {std::pair{"-Ox", "-*x"}, {"-IOx", "-**x"}}) {
+    std::string expected = unknown;
+    expected.replace(expected.find("-x"), 2, shown);
+    EXPECT_EQ(expected, runWithEveryKey({group}).err) << group;
+  }
+}
+
 TEST_F(Report, AFailedWriteEndsTheRunWithAReason) {
   const std::string program = std::string("'") + TOLVANE_BINARY + "'";
   // The write end of a FIFO whose reader has gone, with SIGPIPE ignored.
