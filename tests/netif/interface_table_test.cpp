@@ -56,23 +56,27 @@ TEST_F(InterfaceTableTest, GrowsTheListTenRecordsAtATime) {
   }
 }
 
-// What the faked calls fail, and the socket whose closing they announce on standard error.
+// What the faked calls fail, the socket whose closing they announce on standard error, and how
+// many sockets are open.
 struct Failure {
   bool socket = false;
   unsigned long request = 0;
   int opened = -1;
+  int open = 0;
 } failure;
 
 KernelAccess failingKernel() {
   KernelAccess kernel;
   kernel.openSocket = [real = kernel.openSocket](int domain, int type, int protocol) {
     if (failure.socket) return -1;
+    ++failure.open;
     return failure.opened = real(domain, type, protocol);
   };
   kernel.ioctl = [real = kernel.ioctl](int socket, unsigned long request, void* arg) {
     return request == failure.request ? -1 : real(socket, request, arg);
   };
   kernel.closeSocket = [real = kernel.closeSocket](int socket) {
+    --failure.open;
     if (failure.request != 0 && socket == failure.opened) std::cerr << "closed\n";
     return real(socket);
   };
@@ -100,6 +104,8 @@ TEST_F(InterfaceTableTest, EndsTheRunWhenTheKernelRefuses) {
     InterfaceTable table(failingKernel());
     failure = Failure{};
     table.enumerate();
+    table.probe();
+    EXPECT_EQ(0, failure.open) << "sockets left open by a listing and a probe that succeed";
     failure.socket = c.socket;
     failure.request = c.request;
     EXPECT_EXIT(c.probing ? table.probe() : table.enumerate(), testing::ExitedWithCode(255),
