@@ -111,6 +111,8 @@ TEST_F(CounterFile, FindsTheInterfacesLine) {
        countingFrom(100)},
       {"16-character token never matches", header + row("eth456789abcdefX", 100), "eth456789abcdef",
        zeros},
+      {"16-character name never matches", header + row("eth456789abcdefX", 100), "eth456789abcdefX",
+       zeros},
       // Lines longer than one read, and lines that straddle the end of one.
       {"very long line before", header + "lo:" + std::string(10000, ' ') + "1\n" + row("eth0", 100),
        "eth0", countingFrom(100)},
