@@ -79,6 +79,7 @@ TEST_F(LocalInterfaces, PrintsEveryRowOfEachEthInterface) {
 TEST_F(LocalInterfaces, ReportsOnlyNamesBeginningWithEth) {
   ASSERT_TRUE(shell("ip link set lo up && " + tap("wlan0", "10.2.0.1/24", "02:00:00:00:00:01") +
                     tap("ETH0", "10.2.1.1/24", "02:00:00:00:00:02") +
+                    tap("etx0", "10.2.4.1/24", "02:00:00:00:00:06") +
                     tap("eth", "10.2.2.1/24", "02:00:00:00:00:03") +
                     tap("eth456789abcdef", "10.2.3.1/24", "02:00:00:00:00:04") + "true"));
   ASSERT_TRUE(spaces.addVethWithTraffic("eth0", "10.7.0.1", 3));
