@@ -80,6 +80,7 @@ TEST(PropertyStore, ReadsTheFileFormat) {
       // comments
       {"# net.slp.locale = de\n", "net.slp.locale", "en"},
       {"  ; net.slp.locale = de\n", "net.slp.locale", "en"},
+      {"  ; net.slp.locale = de\n", "; net.slp.locale", nullptr},
       {"\t#net.slp.locale = de", "net.slp.locale", "en"},
       // the first = splits; the value keeps = # ; of its own
       {"net.slp.useScopes = a;b # c\n", "net.slp.useScopes", "a;b # c"},
