@@ -69,7 +69,7 @@ const char kEveryKey[] =
     "net.slp.watchRegistrationPID = false\n"
     "net.slp.maxResults = 64\n"
     "net.slp.passiveDADetection = false\n"
-    "net.slp.activeDADetection = false\n"
+    "net.slp.activeDADetection = yes\n"
     "net.slp.DAActiveDiscoveryInterval = 900\n"
     "net.slp.DADiscoveryMaximumWait = 15000\n"
     "net.slp.DADiscoveryTimeouts = 3000,3000,3000\n"
@@ -98,7 +98,7 @@ const std::vector<std::string> kEveryKeySections = {
             {"Enable DA server\t\t\t\tYES", "SLP Default Registration Lifetime\t\t3600 sec.",
              "Watch Registration PID\t\t\t\tNO", "Maximum results\t\t\t\t\t64"}),
     section("DA Discovery\t\t\t\t\tValues",
-            {"Passive DA Detection\t\t\t\tNO", "Active DA Detection\t\t\t\tNO",
+            {"Passive DA Detection\t\t\t\tNO", "Active DA Detection\t\t\t\tYES",
              "DA Active Discovery Interval\t\t\t900", "DA Discovery Maximum Wait\t\t\t15 sec.",
              "DA Discovery Timeouts\t\t\t\t3 3 3  sec."}),
     section("Multicast and Unicast Timers\t\t\tValues",
