@@ -287,7 +287,10 @@ TEST_F(RandomCommandLines, KeepTheParsersRules) {
   }
 }
 
-// The model itself, on command lines whose outcome report_test pins against the program.
+// The model itself. It is the random test's oracle: a change to the parser's rules would pass
+// that test if the model were changed to match, so these cases hold the model to the rules.
+// report_test pins most of them against the program as well; "-", "-vx" and "-hv" reach the
+// program only through the model, in the random test.
 TEST(CommandLineModel, AgreesWithThePinnedCases) {
   const struct {
     std::vector<std::string> args;
