@@ -79,6 +79,7 @@ TEST(PropertyStore, ReadsTheFileFormat) {
       {"net.slp.locale \t= \tde \t\r\n", "net.slp.locale", "de"},
       // comments
       {"# net.slp.locale = de\n", "net.slp.locale", "en"},
+      {"# net.slp.locale = de\n", "# net.slp.locale", nullptr},
       {"  ; net.slp.locale = de\n", "net.slp.locale", "en"},
       {"  ; net.slp.locale = de\n", "; net.slp.locale", nullptr},
       {"\t#net.slp.locale = de", "net.slp.locale", "en"},
