@@ -51,12 +51,10 @@ InterfaceTable::InterfaceTable() = default;
 
 InterfaceTable::InterfaceTable(KernelAccess kernel) : kernel(std::move(kernel)) {}
 
-InterfaceTable::~InterfaceTable() {
-  std::free(conf.ifc_buf);
-  std::free(lineBuffer);
-}
+InterfaceTable::~InterfaceTable() { std::free(conf.ifc_buf); }
 
 void InterfaceTable::enumerate() {
+  countersLoaded = false;
   const int socket = kernel.openSocket(AF_INET, SOCK_DGRAM, 0);
   if (socket == -1) exitOnSystemError(gettext("Can't open socket"));
 

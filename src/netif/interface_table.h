@@ -28,7 +28,8 @@ class InterfaceTable {
   InterfaceTable(const InterfaceTable&) = delete;
   InterfaceTable& operator=(const InterfaceTable&) = delete;
 
-  // Fetches the interface list afresh and puts the cursor on its first record.
+  // Fetches the interface list afresh and puts the cursor on its first record. The next probe
+  // reads the counter file afresh too: each listing starts a section of the report.
   void enumerate();
   std::int32_t count() const { return total; }
   ifreq currentRecord() const { return *current; }
@@ -60,7 +61,9 @@ class InterfaceTable {
   void setFlags(std::uint16_t value) { ifFlags = value; }
 
   // Replaces the counters with those of the current name's line in the counter file, or
-  // with zeros when it has none. An alias (eth0:1) shares its device's (eth0) line.
+  // with zeros when it has none. An alias (eth0:1) shares its device's (eth0) line. The file
+  // is read by the first call after enumerate() (or ever), and later calls look names up in
+  // that reading.
   void readTrafficCounters();
   TrafficCounters trafficCounters() const { return counters; }
 
@@ -76,7 +79,6 @@ class InterfaceTable {
   std::string maskText;
   std::uint16_t ifFlags = 0;
   TrafficCounters counters;
-  // The counter scan's read buffer, allocated by the first scan and kept for the others.
-  char* lineBuffer = nullptr;
-  std::size_t lineCapacity = 0;
+  CounterSnapshot counterFile;
+  bool countersLoaded = false;  // counterFile holds this section's reading
 };

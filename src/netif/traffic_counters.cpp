@@ -1,4 +1,4 @@
-// traffic_counters.cpp: finds an interface's line in /proc/net/dev and takes its sixteen totals.
+// traffic_counters.cpp: reads /proc/net/dev and takes an interface's sixteen totals from it.
 #include "netif/traffic_counters.h"
 
 #include <fcntl.h>
@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string_view>
 
 #include "netif/interface_table.h"
@@ -21,10 +22,10 @@ namespace {
 // Interface names are at most this long; a longer token in the file names no interface.
 constexpr std::size_t kMaxNameLength = IFNAMSIZ - 1;
 constexpr int kCounterColumns = 16;
-// What the reads of one scan ask for: the first one little, each next one twice as much up to
-// the page that the kernel fills per read anyway.
-constexpr std::size_t kFirstRead = 512;
-constexpr std::size_t kLargestRead = 4096;
+// The snapshot's first buffer holds a hundred device lines or so; it doubles whenever less than
+// a page of it is left, so that each read(2) asks the kernel for many lines at once.
+constexpr std::size_t kFirstCapacity = 16384;
+constexpr std::size_t kLeastRead = 4096;
 
 // The file lists devices, not aliases: eth0:1 counts on eth0's line.
 std::string_view deviceName(const std::string& interfaceName) {
@@ -62,7 +63,7 @@ bool parseCounters(const char* text, TrafficCounters& counters) {
   return true;
 }
 
-// Closes the counter file on every way out of the scan that returns. The file was only read,
+// Closes the counter file on every way out of the read that returns. The file was only read,
 // so closing it cannot lose anything.
 class CounterFile {
  public:
@@ -78,91 +79,98 @@ class CounterFile {
   int fd;
 };
 
-// What a device line says about `device`: kNotFound for another device's line. The line may
-// be written to: the byte after it becomes its terminator.
-CounterScan examineLine(char* begin, std::size_t length, std::string_view device,
-                        TrafficCounters& counters) {
-  const std::string_view line(begin, length);
-  const std::size_t colon = line.find(':');
-  const std::string_view token =
-      colon == std::string_view::npos ? std::string_view() : firstToken(line.substr(0, colon));
-  if (token.empty()) return CounterScan::kWrongFormat;
-  if (token.size() > kMaxNameLength || token != device) return CounterScan::kNotFound;
-
-  // The numbers are read as a C string that ends with the line, not in the next one.
-  begin[length] = '\0';
-  TrafficCounters found;
-  if (!parseCounters(begin + colon + 1, found)) return CounterScan::kShortLine;
-  counters = found;
-  return CounterScan::kFound;
-}
-
 }  // namespace
 
-CounterScan scanTrafficCounters(int file, std::string_view device, char*& buffer,
-                                std::size_t& capacity, TrafficCounters& counters) {
-  std::size_t lineBegin = 0;  // the first byte of the line not examined yet
-  std::size_t filled = 0;     // the bytes the buffer holds
-  std::size_t searched = 0;   // no newline between lineBegin and this point
-  int titleLines = 2;         // skipped unexamined
-  bool atEnd = false;
-  std::size_t chunk = kFirstRead;
+CounterSnapshot::~CounterSnapshot() { std::free(text); }
+
+bool CounterSnapshot::load(int file) {
+  firstLines.clear();
+  endsAtWrongLine = false;
+  size = 0;
   for (;;) {
-    const auto* newline =
-        filled > searched
-            ? static_cast<const char*>(std::memchr(buffer + searched, '\n', filled - searched))
-            : nullptr;
-    if (newline == nullptr && !atEnd) {
-      // The unfinished line moves to the front. The buffer grows only for a line longer than
-      // it, so that no read asks for more than one chunk: what is read past the wanted line
-      // is work the kernel did for nothing.
-      if (lineBegin > 0) {
-        std::memmove(buffer, buffer + lineBegin, filled - lineBegin);
-        filled -= lineBegin;
-        lineBegin = 0;
+    // One byte stays free for the NUL after a last line without a newline.
+    if (capacity - size < kLeastRead + 1) {
+      const std::size_t grown = std::max(2 * capacity, kFirstCapacity);
+      void* larger = std::realloc(text, grown);
+      if (larger == nullptr) {
+        // Give the memory back so that the message itself can still be written.
+        std::free(text);
+        text = nullptr;
+        capacity = size = 0;
+        return false;
       }
-      searched = filled;
-      if (filled + kLargestRead + 1 > capacity) {
-        const std::size_t grown = std::max(2 * capacity, filled + kLargestRead + 1);
-        void* larger = std::realloc(buffer, grown);
-        if (larger == nullptr) return CounterScan::kOutOfMemory;
-        buffer = static_cast<char*>(larger);
-        capacity = grown;
-      }
-      const ssize_t got = read(file, buffer + filled, chunk);
-      chunk = std::min(2 * chunk, kLargestRead);
-      if (got < 0 && errno == EINTR) continue;
-      // An input error ends the file as its end does.
-      if (got <= 0) {
-        atEnd = true;
-      } else {
-        filled += static_cast<std::size_t>(got);
-      }
-      continue;
+      text = static_cast<char*>(larger);
+      capacity = grown;
     }
-    // At the end, what is left is a last line without a newline, or nothing.
-    if (newline == nullptr && lineBegin == filled) return CounterScan::kNotFound;
-    const std::size_t lineEnd =
-        newline != nullptr ? static_cast<std::size_t>(newline - buffer) : filled;
-    const std::size_t begin = lineBegin;
-    lineBegin = searched = newline != nullptr ? lineEnd + 1 : filled;
-    if (titleLines > 0) {
-      --titleLines;
-      continue;
-    }
-    const CounterScan outcome = examineLine(buffer + begin, lineEnd - begin, device, counters);
-    if (outcome != CounterScan::kNotFound) return outcome;
+    const ssize_t got = read(file, text + size, capacity - size - 1);
+    if (got < 0 && errno == EINTR) continue;
+    // An input error ends the file as its end does.
+    if (got <= 0) break;
+    size += static_cast<std::size_t>(got);
   }
+  text[size] = '\0';
+
+  try {
+    char* line = text;
+    char* const end = text + size;
+    int titleLines = 2;  // skipped unexamined
+    while (line < end) {
+      auto* newline = static_cast<char*>(std::memchr(line, '\n', end - line));
+      char* const lineEnd = newline != nullptr ? newline : end;
+      // The numbers are read as a C string that ends with the line, not in the next one.
+      *lineEnd = '\0';
+      const std::string_view lineText(line, lineEnd - line);
+      line = lineEnd + 1;
+      if (titleLines > 0) {
+        --titleLines;
+        continue;
+      }
+      const std::size_t colon = lineText.find(':');
+      const std::string_view token = colon == std::string_view::npos
+                                         ? std::string_view()
+                                         : firstToken(lineText.substr(0, colon));
+      if (token.empty()) {
+        // A lookup that gets this far finds the file malformed, so nothing after it counts.
+        endsAtWrongLine = true;
+        return true;
+      }
+      // emplace keeps an entry already there: a name's first line wins.
+      if (token.size() <= kMaxNameLength) firstLines.emplace(token, lineText.data() + colon + 1);
+    }
+  } catch (const std::bad_alloc&) {
+    firstLines.clear();
+    return false;
+  }
+  return true;
+}
+
+CounterScan CounterSnapshot::find(std::string_view device, TrafficCounters& counters) const {
+  const auto line = firstLines.find(device);
+  if (line == firstLines.end()) {
+    return endsAtWrongLine ? CounterScan::kWrongFormat : CounterScan::kNotFound;
+  }
+  TrafficCounters found;
+  if (!parseCounters(line->second, found)) return CounterScan::kShortLine;
+  counters = found;
+  return CounterScan::kFound;
 }
 
 void InterfaceTable::readTrafficCounters() {
   // A name without a line of its own shows zeros, never the previous interface's totals.
   counters = TrafficCounters{};
 
-  const CounterFile file(kernel.countersPath.c_str());
-  if (file.get() < 0) exitOnSystemError(gettext("Can't open file /proc/net/dev"));
+  // Read once a section, at its first probe: the section's counters are of one instant, and a
+  // section that probes nothing never opens the file.
+  if (!countersLoaded) {
+    const CounterFile file(kernel.countersPath.c_str());
+    if (file.get() < 0) exitOnSystemError(gettext("Can't open file /proc/net/dev"));
+    if (!counterFile.load(file.get())) {
+      exitOnSystemError(gettext("Not enough memory to read /proc/net/dev"));
+    }
+    countersLoaded = true;
+  }
 
-  switch (scanTrafficCounters(file.get(), deviceName(ifName), lineBuffer, lineCapacity, counters)) {
+  switch (counterFile.find(deviceName(ifName), counters)) {
     case CounterScan::kFound:
     case CounterScan::kNotFound:
       return;
@@ -170,7 +178,5 @@ void InterfaceTable::readTrafficCounters() {
       exitOnSystemError(gettext("Wrong format of /proc/net/dev. Sorry."));
     case CounterScan::kShortLine:
       exitOnSystemError(gettext("Can't read data from file"));
-    case CounterScan::kOutOfMemory:
-      exitOnSystemError(gettext("Not enough memory to read /proc/net/dev"));
   }
 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <unordered_map>
 
 // In the file's column order: the eight receive columns, then the eight transmit columns.
 struct TrafficCounters {
@@ -24,18 +25,36 @@ struct TrafficCounters {
   std::uint64_t txCompressed = 0;
 };
 
-// How a scan of the counter file ended. Only kFound fills the counters.
+// How a lookup in the counter file ended. Only kFound fills the counters.
 enum class CounterScan {
   kFound,        // the device's line, with its sixteen numbers
   kNotFound,     // the file ended without a line for the device
   kWrongFormat,  // a line without a name before a colon came first
   kShortLine,    // the device's line holds fewer than sixteen numbers
-  kOutOfMemory,  // a line too long for the memory left
 };
 
-// Reads the file open on descriptor `file` from where it stands: two title lines, then device
-// lines until the first whose name is `device`, which wins; the file is read in chunks and no
-// further than the chunk that holds that line. `buffer` (malloc'd, may be null) and `capacity`
-// are the caller's, grown when a line does not fit and kept for the next scan.
-CounterScan scanTrafficCounters(int file, std::string_view device, char*& buffer,
-                                std::size_t& capacity, TrafficCounters& counters);
+// The counter file as one read left it, with its device lines indexed by name, so that a
+// lookup costs the same for the first device and the thousandth.
+class CounterSnapshot {
+ public:
+  CounterSnapshot() = default;
+  ~CounterSnapshot();
+  CounterSnapshot(const CounterSnapshot&) = delete;
+  CounterSnapshot& operator=(const CounterSnapshot&) = delete;
+
+  // Reads the file open on descriptor `file` from where it stands to its end, replacing what
+  // the snapshot held: two title lines, then device lines, indexed up to the first line
+  // without a name. False when the file does not fit in the memory left.
+  bool load(int file);
+  // Answers as a scan of the file from its top would: the first line whose name is `device`
+  // wins, and a line without a name before it is kWrongFormat.
+  CounterScan find(std::string_view device, TrafficCounters& counters) const;
+
+ private:
+  char* text = nullptr;  // malloc'd; every newline replaced by a NUL, and one after the end
+  std::size_t capacity = 0;
+  std::size_t size = 0;
+  // The counter part of each name's first line.
+  std::unordered_map<std::string_view, const char*> firstLines;
+  bool endsAtWrongLine = false;  // the index stops before the end of the file
+};

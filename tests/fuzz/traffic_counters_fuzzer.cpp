@@ -1,8 +1,9 @@
-// traffic_counters_fuzzer.cpp: the /proc/net/dev scan on arbitrary file contents.
+// traffic_counters_fuzzer.cpp: lookups in a /proc/net/dev snapshot of arbitrary file contents.
 //
-// Input: the wanted device name up to the first newline, then the file's contents. The scan's
-// outcome and counters must agree with a reference reading of the same bytes, written from the
-// file's rules rather than from the scan's code.
+// Input: the wanted device names up to the first newline, separated by blanks, then the file's
+// contents. The file is loaded once and each name looked up in it in turn; every outcome and
+// its counters must agree with a reference scan of the same bytes, written from the file's
+// rules rather than from the snapshot's code.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -101,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const std::size_t newline = input.find('\n');
   if (newline == std::string_view::npos) return 0;
-  const std::string_view device = input.substr(0, newline);
+  std::string_view devices = input.substr(0, newline);
   // A copy of the contents of its own, so that a read past their end is caught.
   std::string contents(input.substr(newline + 1));
 
@@ -110,20 +111,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       pwrite(file, contents.data(), contents.size(), 0) != static_cast<ssize_t>(contents.size())) {
     fail("cannot hold the contents in a file");
   }
-  char* buffer = nullptr;
-  std::size_t capacity = 0;
-  TrafficCounters counters;
-  counters.rxBytes = 12345;  // must survive every outcome but kFound
-  const CounterScan outcome = scanTrafficCounters(file, device, buffer, capacity, counters);
+  CounterSnapshot snapshot;
+  if (!snapshot.load(file)) fail("out of memory");
   close(file);
-  std::free(buffer);
 
-  const Reference expected = referenceScan(contents, device);
-  if (outcome != expected.outcome) fail("outcome differs from the reference reading");
-  if (outcome == CounterScan::kFound) {
-    if (columns(counters) != expected.numbers) fail("numbers differ from the reference reading");
-  } else if (counters.rxBytes != 12345) {
-    fail("counters changed without a matching line");
-  }
+  do {
+    const std::size_t blank = devices.find(' ');
+    const std::string_view device = devices.substr(0, blank);
+    devices.remove_prefix(blank == std::string_view::npos ? devices.size() : blank + 1);
+
+    TrafficCounters counters;
+    counters.rxBytes = 12345;  // must survive every outcome but kFound
+    const CounterScan outcome = snapshot.find(device, counters);
+    const Reference expected = referenceScan(contents, device);
+    if (outcome != expected.outcome) fail("outcome differs from the reference reading");
+    if (outcome == CounterScan::kFound) {
+      if (columns(counters) != expected.numbers) fail("numbers differ from the reference reading");
+    } else if (counters.rxBytes != 12345) {
+      fail("counters changed without a matching line");
+    }
+  } while (!devices.empty());
   return 0;
 }

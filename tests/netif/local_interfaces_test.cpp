@@ -1,8 +1,10 @@
 // The local interface section of the running program, on interfaces made in namespaces.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/inotify.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -46,6 +48,33 @@ std::string tap(const std::string& name, const std::string& address, const std::
 }
 
 const std::vector<std::uint64_t> zeros(16, 0);
+
+// Runs the program with `switches` on `contents` in place of /proc/net/dev and counts in
+// `opens` how often it opened that file. /proc/net resolves through the reading process, so a
+// mount over its own net directory, in a mount namespace of its own, shows it the crafted file.
+ProcessResult tolvaneOnCounterFile(const std::string& contents, const std::string& switches,
+                                   int& opens) {
+  char directory[] = "/tmp/tolvane-net-XXXXXX";
+  if (mkdtemp(directory) == nullptr) return {};
+  const std::string dev = std::string(directory) + "/dev";
+  std::ofstream(dev) << contents;
+  // Closes are watched too: inotify merges an event into an unread one just like it.
+  const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  EXPECT_LE(0, inotify_add_watch(watch, dev.c_str(), IN_OPEN | IN_CLOSE_NOWRITE));
+
+  const ProcessResult run =
+      runShell("unshare -m sh -c 'mount --bind " + std::string(directory) +
+               " /proc/$$/net && exec " + TOLVANE_BINARY + " " + switches + "'");
+  inotify_event events[16];  // a watch on a file names no file: each event is this long
+  const ssize_t got = read(watch, events, sizeof events);
+  opens = static_cast<int>(std::count_if(events,
+                                         events + std::max<ssize_t>(0, got) / sizeof(inotify_event),
+                                         [](const inotify_event& e) { return e.mask & IN_OPEN; }));
+  close(watch);
+  unlink(dev.c_str());
+  rmdir(directory);
+  return run;
+}
 
 class LocalInterfaces : public testing::Test {
  protected:
@@ -127,20 +156,13 @@ TEST_F(LocalInterfaces, StopsAtTheInterfaceWhoseProbeFails) {
   }
   ASSERT_TRUE(shell(tap("eth0", "10.1.0.1/24", "02:00:00:00:00:01") +
                     tap("eth1", "10.1.1.1/24", "02:00:00:00:00:02") + "true"));
-  char directory[] = "/tmp/tolvane-net-XXXXXX";
-  ASSERT_NE(nullptr, mkdtemp(directory));
-  const std::string dev = std::string(directory) + "/dev";
-  std::ofstream(dev) << "Inter-|\n face |\n"
-                        "  eth0: 5000000000 7 0 0 0 0 0 0 6000000000 8 0 0 0 0 0 0\n"
-                        "this line is broken\n"
-                        "  eth1: 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16\n";
-
-  // /proc/net resolves through the reading process, so a mount over its own net directory,
-  // in a mount namespace of its own, shows the program the crafted file.
-  const ProcessResult run = runShell("unshare -m sh -c 'mount --bind " + std::string(directory) +
-                                     " /proc/$$/net && exec " + TOLVANE_BINARY + " -I'");
-  unlink(dev.c_str());
-  rmdir(directory);
+  int opens = 0;
+  const ProcessResult run = tolvaneOnCounterFile(
+      "Inter-|\n face |\n"
+      "  eth0: 5000000000 7 0 0 0 0 0 0 6000000000 8 0 0 0 0 0 0\n"
+      "this line is broken\n"
+      "  eth1: 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16\n",
+      "-I", opens);
 
   const std::vector<std::uint64_t> crafted = {5000000000, 7, 0, 0, 0, 0, 0, 0,
                                               6000000000, 8, 0, 0, 0, 0, 0, 0};
@@ -149,6 +171,28 @@ TEST_F(LocalInterfaces, StopsAtTheInterfaceWhoseProbeFails) {
             run.out);
   EXPECT_EQ("Wrong format of /proc/net/dev. Sorry.\n", run.err);
   EXPECT_EQ(255, run.exitStatus);
+  EXPECT_EQ(1, opens) << "eth1 fails on the reading that eth0 took";
+}
+
+TEST_F(LocalInterfaces, ReadsTheCounterFileOncePerSection) {
+  if (runShell("unshare -m true").exitStatus != 0) {
+    GTEST_SKIP() << "mount namespaces are not permitted here (unshare -m failed)";
+  }
+  ASSERT_TRUE(shell(tap("eth0", "10.1.0.1/24", "02:00:00:00:00:01") +
+                    tap("eth1", "10.1.1.1/24", "02:00:00:00:00:02") +
+                    tap("eth2", "10.1.2.1/24", "02:00:00:00:00:03") + "true"));
+  const std::string dev = "Inter-|\n face |\n  eth0: 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16\n";
+  // -A -I: the section twice, each with its own reading.
+  const struct {
+    const char* switches;
+    int opens;
+  } cases[] = {{"-I", 1}, {"-A -I", 2}};
+  for (const auto& c : cases) {
+    int opens = 0;
+    const ProcessResult run = tolvaneOnCounterFile(dev, c.switches, opens);
+    EXPECT_EQ(0, run.exitStatus) << c.switches << "\n" << run.err;
+    EXPECT_EQ(c.opens, opens) << c.switches;
+  }
 }
 
 }  // namespace
