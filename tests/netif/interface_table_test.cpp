@@ -3,15 +3,13 @@
 
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "network_namespace.h"
+#include "support/memory_limit.h"
 
 namespace {
 
@@ -124,11 +122,7 @@ TEST_F(InterfaceTableTest, EndsTheRunWhenTheListOutgrowsMemory) {
   kernel.ioctl = [](int, unsigned long, void*) { return 0; };
   InterfaceTable table(kernel);
   const auto enumerateWithLittleMemory = [&table] {
-    long pages = 0;
-    std::ifstream("/proc/self/statm") >> pages;
-    const rlim_t limit = pages * sysconf(_SC_PAGESIZE) + (64 << 20);
-    const rlimit space{limit, limit};
-    setrlimit(RLIMIT_AS, &space);
+    limitAddressSpace(64 << 20);
     table.enumerate();
   };
   EXPECT_EXIT(enumerateWithLittleMemory(), testing::ExitedWithCode(255),

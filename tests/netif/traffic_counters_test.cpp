@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/mman.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -10,6 +9,7 @@
 #include <string>
 
 #include "netif/interface_table.h"
+#include "support/memory_limit.h"
 
 namespace {
 
@@ -169,11 +169,7 @@ TEST_F(CounterFile, EndsTheRunWhenALineOutgrowsMemory) {
   InterfaceTable table(kernel);
   table.setName("eth0");
   const auto readWithLittleMemory = [&table] {
-    long pages = 0;
-    std::ifstream("/proc/self/statm") >> pages;
-    const rlim_t limit = pages * sysconf(_SC_PAGESIZE) + (64 << 20);
-    const rlimit space{limit, limit};
-    setrlimit(RLIMIT_AS, &space);
+    limitAddressSpace(64 << 20);
     table.readTrafficCounters();
   };
   EXPECT_EXIT(readWithLittleMemory(), testing::ExitedWithCode(255),

@@ -2,15 +2,14 @@
 #include "slp/property_store.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "support/memory_limit.h"
 #include "temp_dir.h"
 
 namespace {
@@ -203,11 +202,7 @@ TEST(PropertyStore, ReadsFilesLargerThanTheMemoryLeft) {
   };
   for (const auto& c : cases) {
     const auto loadWithLittleMemory = [&c] {
-      long pages = 0;
-      std::ifstream("/proc/self/statm") >> pages;
-      const rlim_t limit = pages * sysconf(_SC_PAGESIZE) + (16 << 20);
-      const rlimit space{limit, limit};
-      setrlimit(RLIMIT_AS, &space);
+      limitAddressSpace(16 << 20);
       PropertyStore store;
       store.loadFile(c.path);
       std::exit(shown(c.mtu) == shown(store.find("net.slp.MTU")) ? 0 : 1);
