@@ -32,15 +32,16 @@ void writeStandardOutput(const char* data, std::size_t size) {
       size -= static_cast<std::size_t>(written);
       continue;
     }
-    if (errno == EINTR) continue;
+    const int error = errno;
+    if (error == EINTR) continue;
     // A descriptor left non-blocking by whoever started us: wait until it takes more.
-    if (errno == EAGAIN || errno == EWOULDBLOCK) {
+    if (error == EAGAIN || error == EWOULDBLOCK) {
       pollfd ready{STDOUT_FILENO, POLLOUT, 0};
       (void)poll(&ready, 1, -1);
       continue;
     }
     exitOnSystemError(gettext("Can't write to standard output: ") +
-                      std::string(std::strerror(errno)));
+                      std::string(std::strerror(error)));
   }
 }
 
