@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <libintl.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -67,13 +68,21 @@ bool parseCounters(const char* text, TrafficCounters& counters) {
 // so closing it cannot lose anything.
 class CounterFile {
  public:
-  explicit CounterFile(const char* path) : fd(open(path, O_RDONLY | O_CLOEXEC)) {}
+  // Opened without waiting for a FIFO's writer or a device.
+  explicit CounterFile(const char* path)
+      : fd(open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)) {}
   CounterFile(const CounterFile&) = delete;
   CounterFile& operator=(const CounterFile&) = delete;
   ~CounterFile() {
     if (fd >= 0) (void)close(fd);
   }
   int get() const { return fd; }
+  // The kernel's counter file is a regular file; a directory, a FIFO or a device in its place
+  // holds no counters.
+  bool isRegular() const {
+    struct stat status;
+    return fd >= 0 && fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+  }
 
  private:
   int fd;
@@ -83,7 +92,7 @@ class CounterFile {
 
 CounterSnapshot::~CounterSnapshot() { std::free(text); }
 
-bool CounterSnapshot::load(int file) {
+CounterLoad CounterSnapshot::load(int file) {
   firstLines.clear();
   endsAtWrongLine = false;
   size = 0;
@@ -97,16 +106,21 @@ bool CounterSnapshot::load(int file) {
         std::free(text);
         text = nullptr;
         capacity = size = 0;
-        return false;
+        return CounterLoad::kOutOfMemory;
       }
       text = static_cast<char*>(larger);
       capacity = grown;
     }
     const ssize_t got = read(file, text + size, capacity - size - 1);
-    if (got < 0 && errno == EINTR) continue;
-    // An input error ends the file as its end does.
-    if (got <= 0) break;
-    size += static_cast<std::size_t>(got);
+    if (got == 0) break;
+    if (got > 0) {
+      size += static_cast<std::size_t>(got);
+      continue;
+    }
+    if (errno == EINTR) continue;
+    // Counters read in part would show as totals they are not.
+    size = 0;
+    return CounterLoad::kReadFailed;
   }
   text[size] = '\0';
 
@@ -132,16 +146,16 @@ bool CounterSnapshot::load(int file) {
       if (token.empty()) {
         // A lookup that gets this far finds the file malformed, so nothing after it counts.
         endsAtWrongLine = true;
-        return true;
+        return CounterLoad::kLoaded;
       }
       // emplace keeps an entry already there: a name's first line wins.
       if (token.size() <= kMaxNameLength) firstLines.emplace(token, lineText.data() + colon + 1);
     }
   } catch (const std::bad_alloc&) {
     firstLines.clear();
-    return false;
+    return CounterLoad::kOutOfMemory;
   }
-  return true;
+  return CounterLoad::kLoaded;
 }
 
 CounterScan CounterSnapshot::find(std::string_view device, TrafficCounters& counters) const {
@@ -163,9 +177,14 @@ void InterfaceTable::readTrafficCounters() {
   // section that probes nothing never opens the file.
   if (!countersLoaded) {
     const CounterFile file(kernel.countersPath.c_str());
-    if (file.get() < 0) exitOnSystemError(gettext("Can't open file /proc/net/dev"));
-    if (!counterFile.load(file.get())) {
-      exitOnSystemError(gettext("Not enough memory to read /proc/net/dev"));
+    if (!file.isRegular()) exitOnSystemError(gettext("Can't open file /proc/net/dev"));
+    switch (counterFile.load(file.get())) {
+      case CounterLoad::kLoaded:
+        break;
+      case CounterLoad::kOutOfMemory:
+        exitOnSystemError(gettext("Not enough memory to read /proc/net/dev"));
+      case CounterLoad::kReadFailed:
+        exitOnSystemError(gettext("Can't read data from file"));
     }
     countersLoaded = true;
   }

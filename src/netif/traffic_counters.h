@@ -33,6 +33,13 @@ enum class CounterScan {
   kShortLine,    // the device's line holds fewer than sixteen numbers
 };
 
+// How a read of the counter file ended. Only kLoaded leaves anything to look up.
+enum class CounterLoad {
+  kLoaded,       // read to its end
+  kOutOfMemory,  // the file does not fit in the memory left
+  kReadFailed,   // read(2) failed
+};
+
 // The counter file as one read left it, with its device lines indexed by name, so that a
 // lookup costs the same for the first device and the thousandth.
 class CounterSnapshot {
@@ -44,8 +51,8 @@ class CounterSnapshot {
 
   // Reads the file open on descriptor `file` from where it stands to its end, replacing what
   // the snapshot held: two title lines, then device lines, indexed up to the first line
-  // without a name. False when the file does not fit in the memory left.
-  bool load(int file);
+  // without a name. Whatever the outcome, nothing of an earlier read is left to find.
+  CounterLoad load(int file);
   // Answers as a scan of the file from its top would: the first line whose name is `device`
   // wins, and a line without a name before it is kWrongFormat.
   CounterScan find(std::string_view device, TrafficCounters& counters) const;

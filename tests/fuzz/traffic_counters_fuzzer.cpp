@@ -112,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fail("cannot hold the contents in a file");
   }
   CounterSnapshot snapshot;
-  if (!snapshot.load(file)) fail("out of memory");
+  if (snapshot.load(file) != CounterLoad::kLoaded) fail("cannot read the contents back");
   close(file);
 
   do {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -172,6 +173,20 @@ TEST_F(LocalInterfaces, StopsAtTheInterfaceWhoseProbeFails) {
   EXPECT_EQ("Wrong format of /proc/net/dev. Sorry.\n", run.err);
   EXPECT_EQ(255, run.exitStatus);
   EXPECT_EQ(1, opens) << "eth1 fails on the reading that eth0 took";
+
+  // A directory in the counter file's place holds no counters: no block, and the reason.
+  char directory[] = "/tmp/tolvane-net-XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(directory));
+  const std::string dev = std::string(directory) + "/dev";
+  ASSERT_EQ(0, mkdir(dev.c_str(), 0700));
+  const ProcessResult refused =
+      runShell("unshare -m sh -c 'mount --bind " + std::string(directory) +
+               " /proc/$$/net && exec " + TOLVANE_BINARY + " -I'");
+  rmdir(dev.c_str());
+  rmdir(directory);
+  EXPECT_EQ(banner, refused.out);
+  EXPECT_EQ("Can't open file /proc/net/dev\n", refused.err);
+  EXPECT_EQ(255, refused.exitStatus);
 }
 
 TEST_F(LocalInterfaces, ReadsTheCounterFileOncePerSection) {

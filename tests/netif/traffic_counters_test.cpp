@@ -156,6 +156,9 @@ TEST_F(CounterFile, EndsTheRunOnAMalformedFile) {
   }
   unlink(path().c_str());
   EXPECT_EXIT(read("eth0"), testing::ExitedWithCode(255), "^Can't open file /proc/net/dev\n$");
+  // Its first read(2) fails: nothing is ever mapped at address 0.
+  ASSERT_EQ(0, symlink("/proc/self/mem", path().c_str()));
+  EXPECT_EXIT(read("eth0"), testing::ExitedWithCode(255), "^Can't read data from file\n$");
 }
 
 TEST_F(CounterFile, EndsTheRunWhenALineOutgrowsMemory) {
@@ -163,10 +166,10 @@ TEST_F(CounterFile, EndsTheRunWhenALineOutgrowsMemory) {
   GTEST_SKIP() << "AddressSanitizer reserves terabytes of address space, so an address-space "
                   "limit cannot make realloc fail";
 #endif
-  // A line that never ends: the buffer grows with it until memory runs out.
-  KernelAccess kernel;
-  kernel.countersPath = "/dev/zero";
-  InterfaceTable table(kernel);
+  // A line of a gigabyte: the buffer grows with it until memory runs out.
+  write("");
+  ASSERT_EQ(0, truncate(path().c_str(), 1 << 30));
+  InterfaceTable table(access());
   table.setName("eth0");
   const auto readWithLittleMemory = [&table] {
     limitAddressSpace(64 << 20);
@@ -182,8 +185,9 @@ TEST(CounterScan, TellsHowTheScanEnded) {
     CounterScan outcome;
   } cases[] = {
       {header + row("lo", 1) + row("eth0", 100), CounterScan::kFound},
-      {header + row("lo", 1), CounterScan::kNotFound},
+      // Shorter than the one before, so eth0's old line still stands in the buffer after it.
       {"", CounterScan::kNotFound},
+      {header + row("lo", 1), CounterScan::kNotFound},
       {header + "no colon\n" + row("eth0", 100), CounterScan::kWrongFormat},
       {header + "eth0: 1 2 3\n", CounterScan::kShortLine},
       // A NUL ends the numbers, as it ends a C string.
@@ -199,7 +203,7 @@ TEST(CounterScan, TellsHowTheScanEnded) {
     ASSERT_LE(0, file);
     ASSERT_EQ(static_cast<ssize_t>(c.contents.size()),
               pwrite(file, c.contents.data(), c.contents.size(), 0));
-    ASSERT_TRUE(snapshot.load(file));
+    ASSERT_EQ(CounterLoad::kLoaded, snapshot.load(file));
     close(file);
     TrafficCounters counters = before;
     EXPECT_EQ(c.outcome, snapshot.find("eth0", counters)) << c.contents;
