@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,8 +20,8 @@ namespace {
 // Translated once, before the report starts; every failing request reuses it.
 const char* const ioctlFailureText = gettext("Can't perform ioctl call ");
 
-// The kernel returns whole records only; ten more on each retry.
-constexpr int kListGrowth = 10 * sizeof(ifreq);
+// Room for interfaces that appear between the question of the list's length and its fetch.
+constexpr int kListSpare = 10 * sizeof(ifreq);
 
 // Shared by the three address formatters, one at a time.
 char textBuffer[128];
@@ -51,37 +52,47 @@ InterfaceTable::InterfaceTable() = default;
 
 InterfaceTable::InterfaceTable(KernelAccess kernel) : kernel(std::move(kernel)) {}
 
-InterfaceTable::~InterfaceTable() { std::free(conf.ifc_buf); }
+InterfaceTable::~InterfaceTable() {
+  endSection();
+  std::free(conf.ifc_buf);
+}
 
 void InterfaceTable::enumerate() {
   countersLoaded = false;
-  const int socket = kernel.openSocket(AF_INET, SOCK_DGRAM, 0);
-  if (socket == -1) exitOnSystemError(gettext("Can't open socket"));
+  endSection();
+  sectionSocket = kernel.openSocket(AF_INET, SOCK_DGRAM, 0);
+  if (sectionSocket == -1) exitOnSystemError(gettext("Can't open socket"));
 
-  // A list that fills the whole buffer may have been cut short, so ask again with more room
-  // until the kernel leaves some of it unused.
-  int size = 0;
-  do {
-    size += kListGrowth;
-    void* grown = std::realloc(conf.ifc_buf, size);
+  // Asked without a buffer, the kernel tells how many bytes the whole list takes.
+  ifconf length{};
+  if (kernel.ioctl(sectionSocket, SIOCGIFCONF, &length) < 0) exitOnFailedRequest(SIOCGIFCONF);
+
+  // It fills at most ifc_len bytes, with whole records only: a list that fills the whole buffer
+  // may have been cut short, so ask again with twice the room until some of it stays unused.
+  int size = length.ifc_len + kListSpare;
+  for (;;) {
+    void* grown = size <= INT_MAX / 2 ? std::realloc(conf.ifc_buf, size) : nullptr;
     if (grown == nullptr) {
       // Give the memory back so that the message itself can still be written.
       std::free(conf.ifc_buf);
       conf.ifc_buf = nullptr;
-      kernel.closeSocket(socket);
       exitOnSystemError(gettext("Not enough memory for the interface list"));
     }
     conf.ifc_buf = static_cast<char*>(grown);
     conf.ifc_len = size;
-    if (kernel.ioctl(socket, SIOCGIFCONF, &conf) < 0) {
-      kernel.closeSocket(socket);
-      exitOnFailedRequest(SIOCGIFCONF);
-    }
-  } while (conf.ifc_len == size);
+    if (kernel.ioctl(sectionSocket, SIOCGIFCONF, &conf) < 0) exitOnFailedRequest(SIOCGIFCONF);
+    if (conf.ifc_len < size) break;
+    size *= 2;
+  }
 
   current = conf.ifc_req;
   total = conf.ifc_len / static_cast<int>(sizeof(ifreq));
-  kernel.closeSocket(socket);
+}
+
+void InterfaceTable::endSection() {
+  if (sectionSocket == -1) return;
+  kernel.closeSocket(sectionSocket);
+  sectionSocket = -1;
 }
 
 void InterfaceTable::probe() {
@@ -89,27 +100,22 @@ void InterfaceTable::probe() {
   setName(std::string(record.ifr_name, strnlen(record.ifr_name, IFNAMSIZ)));
   readTrafficCounters();
 
-  const int socket = kernel.openSocket(AF_INET, SOCK_DGRAM, 0);
-  if (socket == -1) exitOnSystemError(gettext("Unable to open socket"));
-
   // Each answer overwrites the record's union, so each is taken before the next request.
-  ioctlCurrent(socket, SIOCGIFADDR);
+  ioctlCurrent(SIOCGIFADDR);
   formatAddress();
-  ioctlCurrent(socket, SIOCGIFNETMASK);
+  ioctlCurrent(SIOCGIFNETMASK);
   formatNetmask();
-  ioctlCurrent(socket, SIOCGIFHWADDR);
+  ioctlCurrent(SIOCGIFHWADDR);
   formatHardwareAddress();
-  ioctlCurrent(socket, SIOCGIFMTU);
+  ioctlCurrent(SIOCGIFMTU);
   setMtu(current->ifr_mtu);
-  ioctlCurrent(socket, SIOCGIFFLAGS);
+  ioctlCurrent(SIOCGIFFLAGS);
   setFlags(static_cast<std::uint16_t>(current->ifr_flags));
-  kernel.closeSocket(socket);
 }
 
-void InterfaceTable::ioctlCurrent(int socket, unsigned long request) {
-  if (kernel.ioctl(socket, request, current) >= 0) return;
-  kernel.closeSocket(socket);
-  exitOnFailedRequest(request);
+// A failed request ends the process, which closes the socket.
+void InterfaceTable::ioctlCurrent(unsigned long request) {
+  if (kernel.ioctl(sectionSocket, request, current) < 0) exitOnFailedRequest(request);
 }
 
 void InterfaceTable::formatAddress() { setAddress(dottedQuad(current->ifr_addr)); }

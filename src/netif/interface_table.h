@@ -28,17 +28,21 @@ class InterfaceTable {
   InterfaceTable(const InterfaceTable&) = delete;
   InterfaceTable& operator=(const InterfaceTable&) = delete;
 
-  // Fetches the interface list afresh and puts the cursor on its first record. The next probe
-  // reads the counter file afresh too: each listing starts a section of the report.
+  // Opens the section's socket, fetches the interface list afresh and puts the cursor on its
+  // first record. The next probe reads the counter file afresh too: each listing starts a
+  // section of the report.
   void enumerate();
+  // Closes the socket that enumerate() opened; the probes of the section are done.
+  void endSection();
   std::int32_t count() const { return total; }
   ifreq currentRecord() const { return *current; }
   // Checks no bound: callers stop after count() records.
   void next() { ++current; }
 
-  // Fills every attribute below from the record under the cursor, counters first.
+  // Fills every attribute below from the record under the cursor, counters first, with
+  // requests on the section's socket.
   void probe();
-  void ioctlCurrent(int socket, unsigned long request);
+  void ioctlCurrent(unsigned long request);
   void formatAddress();
   void formatNetmask();
   void formatHardwareAddress();
@@ -69,6 +73,7 @@ class InterfaceTable {
 
  private:
   KernelAccess kernel;
+  int sectionSocket = -1;  // the section's, from enumerate() to endSection()
   ifconf conf{};
   ifreq* current = nullptr;
   std::int32_t total = 0;

@@ -45,6 +45,7 @@ void printLocalInterfaces(InterfaceTable& table) {
     table.probe();
     printBlock(table);
   }
+  table.endSection();
 }
 
 void printAddressRow(InterfaceTable& table) {

@@ -21,19 +21,29 @@ class InterfaceTableTest : public testing::Test {
   NetworkNamespaces spaces;
 };
 
-TEST_F(InterfaceTableTest, GrowsTheListTenRecordsAtATime) {
+TEST_F(InterfaceTableTest, AsksForTheListsLengthFirst) {
   std::vector<int> offered;
+  int appear = 0;  // taps made between the question of the length and the fetch
   KernelAccess kernel;
-  kernel.ioctl = [&offered, real = kernel.ioctl](int socket, unsigned long request, void* arg) {
-    if (request == SIOCGIFCONF) offered.push_back(static_cast<ifconf*>(arg)->ifc_len);
-    return real(socket, request, arg);
+  kernel.ioctl = [&, real = kernel.ioctl](int socket, unsigned long request, void* arg) {
+    if (request != SIOCGIFCONF) return real(socket, request, arg);
+    offered.push_back(static_cast<ifconf*>(arg)->ifc_len);
+    const int result = real(socket, request, arg);
+    for (; appear > 0; --appear) {
+      const std::string tap = "late" + std::to_string(appear);
+      shell("ip tuntap add dev " + tap + " mode tap && ip addr add 10.21.0." +
+            std::to_string(appear) + "/32 dev " + tap);
+    }
+    return result;
   };
   InterfaceTable table(kernel);
 
+  // A record is 40 bytes; the fetch has room for ten more than the kernel announced, and twice
+  // that room when the list filled it.
   const struct {
     int records;
     std::vector<int> offered;
-  } cases[] = {{0, {400}}, {10, {400, 800}}, {25, {400, 800, 1200}}};
+  } cases[] = {{0, {0, 400}}, {10, {0, 800}}, {25, {0, 1400}}};
   int made = 0;
   for (const auto& c : cases) {
     for (; made < c.records; ++made) {
@@ -41,7 +51,7 @@ TEST_F(InterfaceTableTest, GrowsTheListTenRecordsAtATime) {
       ASSERT_TRUE(shell("ip tuntap add dev " + tap + " mode tap && ip addr add 10.20.0." +
                         std::to_string(made + 1) + "/32 dev " + tap));
     }
-    // Twice: a second listing starts again from 400 bytes and the first record.
+    // Twice: a second listing starts again from the question and the first record.
     for (int round = 0; round < 2; ++round) {
       offered.clear();
       table.enumerate();
@@ -52,14 +62,21 @@ TEST_F(InterfaceTableTest, GrowsTheListTenRecordsAtATime) {
       }
     }
   }
+  // Eleven more than the room to spare appear after the question: one more fetch.
+  offered.clear();
+  appear = 11;
+  table.enumerate();
+  EXPECT_EQ((std::vector<int>{0, 1400, 2800}), offered);
+  EXPECT_EQ(36, table.count());
 }
 
 // What the faked calls fail, the socket whose closing they announce on standard error, and how
-// many sockets are open.
+// many sockets were opened and are open.
 struct Failure {
   bool socket = false;
   unsigned long request = 0;
   int opened = -1;
+  int opens = 0;
   int open = 0;
 } failure;
 
@@ -67,6 +84,7 @@ KernelAccess failingKernel() {
   KernelAccess kernel;
   kernel.openSocket = [real = kernel.openSocket](int domain, int type, int protocol) {
     if (failure.socket) return -1;
+    ++failure.opens;
     ++failure.open;
     return failure.opened = real(domain, type, protocol);
   };
@@ -83,6 +101,7 @@ KernelAccess failingKernel() {
 
 TEST_F(InterfaceTableTest, EndsTheRunWhenTheKernelRefuses) {
   ASSERT_TRUE(shell("ip tuntap add dev eth0 mode tap && ip addr add 10.1.0.1/24 dev eth0"));
+  // A failure leaves the section's socket to the end of the process.
   const struct {
     bool probing;
     bool socket;
@@ -90,20 +109,23 @@ TEST_F(InterfaceTableTest, EndsTheRunWhenTheKernelRefuses) {
     const char* message;
   } cases[] = {
       {false, true, 0, "^Can't open socket\n$"},
-      {false, false, SIOCGIFCONF, "^closed\nCan't perform ioctl call 35090\n$"},
-      {true, true, 0, "^Unable to open socket\n$"},
-      {true, false, SIOCGIFADDR, "^closed\nCan't perform ioctl call 35093\n$"},
-      {true, false, SIOCGIFNETMASK, "^closed\nCan't perform ioctl call 35099\n$"},
-      {true, false, SIOCGIFHWADDR, "^closed\nCan't perform ioctl call 35111\n$"},
-      {true, false, SIOCGIFMTU, "^closed\nCan't perform ioctl call 35105\n$"},
-      {true, false, SIOCGIFFLAGS, "^closed\nCan't perform ioctl call 35091\n$"},
+      {false, false, SIOCGIFCONF, "^Can't perform ioctl call 35090\n$"},
+      {true, false, SIOCGIFADDR, "^Can't perform ioctl call 35093\n$"},
+      {true, false, SIOCGIFNETMASK, "^Can't perform ioctl call 35099\n$"},
+      {true, false, SIOCGIFHWADDR, "^Can't perform ioctl call 35111\n$"},
+      {true, false, SIOCGIFMTU, "^Can't perform ioctl call 35105\n$"},
+      {true, false, SIOCGIFFLAGS, "^Can't perform ioctl call 35091\n$"},
   };
   for (const auto& c : cases) {
     InterfaceTable table(failingKernel());
     failure = Failure{};
     table.enumerate();
     table.probe();
-    EXPECT_EQ(0, failure.open) << "sockets left open by a listing and a probe that succeed";
+    table.probe();
+    EXPECT_EQ(1, failure.opens) << "one socket serves the listing and every probe of a section";
+    table.endSection();
+    EXPECT_EQ(0, failure.open) << "the section's socket is closed at its end";
+    if (c.probing) table.enumerate();
     failure.socket = c.socket;
     failure.request = c.request;
     EXPECT_EXIT(c.probing ? table.probe() : table.enumerate(), testing::ExitedWithCode(255),
