@@ -100,8 +100,9 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Before the parser, which may write the help or the version and end the process itself.
-  useCheckedStandardOutput();
+  // Before the parser, which may write the help, the version or a failure report and end the
+  // process itself.
+  useCheckedStandardStreams();
   try {
     return run(argc, argv);
   } catch (const TCLAP::ArgException& exception) {

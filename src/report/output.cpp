@@ -1,16 +1,18 @@
 // output.cpp: the row layout, the words rows share, and the one way bytes reach standard
-// output.
+// output and standard error.
 #include "report/output.h"
 
 #include <libintl.h>
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <new>
 #include <streambuf>
 #include <string>
 
@@ -23,10 +25,10 @@ const char* const secondsText = gettext(" sec.");
 
 namespace {
 
-// Writes all of `size` bytes or ends the run: a report cut short must not look complete.
-void writeStandardOutput(const char* data, std::size_t size) {
+// Writes all of `size` bytes to `fd`. Returns 0, or the errno of the write that failed.
+int writeAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
-    const ssize_t written = write(STDOUT_FILENO, data, size);
+    const ssize_t written = write(fd, data, size);
     if (written >= 0) {
       data += written;
       size -= static_cast<std::size_t>(written);
@@ -36,22 +38,48 @@ void writeStandardOutput(const char* data, std::size_t size) {
     if (error == EINTR) continue;
     // A descriptor left non-blocking by whoever started us: wait until it takes more.
     if (error == EAGAIN || error == EWOULDBLOCK) {
-      pollfd ready{STDOUT_FILENO, POLLOUT, 0};
+      pollfd ready{fd, POLLOUT, 0};
       (void)poll(&ready, 1, -1);
       continue;
     }
-    exitOnSystemError(gettext("Can't write to standard output: ") +
-                      std::string(std::strerror(error)));
+    return error;
   }
+  return 0;
 }
 
-class StandardOutputBuffer : public std::streambuf {
+// A report cut short must not look complete.
+[[noreturn]] void failStandardOutput(int error) {
+  exitOnSystemError(gettext("Can't write to standard output: ") +
+                    std::string(std::strerror(error)));
+}
+
+// Nothing more can be said: the run ends as it would have.
+void failStandardError(int /*error*/) {}
+
+// The buffer of std::cout or std::cerr while the program runs: it writes to the stream's
+// descriptor whatever the stream is flushed with, and when a line outgrows it.
+class DescriptorBuffer : public std::streambuf {
  public:
-  StandardOutputBuffer() : replaced_(std::cout.rdbuf(this)) { setp(buffer_, buffer_ + BUFSIZ); }
-  // Static objects are destroyed before the library's last flush of std::cout.
-  ~StandardOutputBuffer() override { std::cout.rdbuf(replaced_); }
-  StandardOutputBuffer(const StandardOutputBuffer&) = delete;
-  StandardOutputBuffer& operator=(const StandardOutputBuffer&) = delete;
+  DescriptorBuffer(std::ostream& stream, int fd, void (*failed)(int error))
+      : stream_(stream), replaced_(stream.rdbuf(this)), fd_(fd), failed_(failed) {
+    setp(buffer_, buffer_ + sizeof buffer_);
+  }
+  // Static objects are destroyed before the library's last flush of the standard streams.
+  ~DescriptorBuffer() override { stream_.rdbuf(replaced_); }
+  DescriptorBuffer(const DescriptorBuffer&) = delete;
+  DescriptorBuffer& operator=(const DescriptorBuffer&) = delete;
+
+  // Emptied before the write: a failing write of standard output ends the run with a line on
+  // std::cerr, which flushes std::cout first, and that flush must find nothing more to write.
+  void writeBuffered() {
+    const auto size = static_cast<std::size_t>(pptr() - pbase());
+    discardBuffered();
+    if (size == 0) return;
+    const int error = writeAll(fd_, buffer_, size);
+    if (error != 0) failed_(error);
+  }
+
+  void discardBuffered() { setp(buffer_, buffer_ + sizeof buffer_); }
 
  protected:
   int_type overflow(int_type c) override {
@@ -66,34 +94,65 @@ class StandardOutputBuffer : public std::streambuf {
   }
 
  private:
-  // Emptied before the write: a failing write ends the run with a line on std::cerr, which
-  // flushes std::cout first, and that flush must find nothing more to write.
-  void writeBuffered() {
-    const auto size = static_cast<std::size_t>(pptr() - pbase());
-    setp(buffer_, buffer_ + BUFSIZ);
-    writeStandardOutput(buffer_, size);
-  }
-
+  std::ostream& stream_;
   std::streambuf* replaced_;
+  int fd_;
+  void (*failed_)(int error);
   char buffer_[BUFSIZ];
 };
 
-// The parser ends the process itself after the help or the version; what it wrote since its
-// last flush is written here, and checked like every other line.
-void flushAtExit() { std::cout.flush(); }
+DescriptorBuffer* standardOutput = nullptr;
+DescriptorBuffer* standardError = nullptr;
+bool flushEachLine = true;  // standard output is a terminal, or not yet known otherwise
+
+// Made before memory can run out: once it has, nothing more may be allocated.
+char outOfMemoryLine[256];
+std::size_t outOfMemoryLength = 0;
+
+[[noreturn]] void exitOutOfMemory() {
+  standardOutput->writeBuffered();
+  // Only part of a line can be waiting there; the message takes its place.
+  standardError->discardBuffered();
+  (void)writeAll(STDERR_FILENO, outOfMemoryLine, outOfMemoryLength);
+  _exit(kExitSystemError);
+}
+
+// The parser ends the process itself after the help, the version or a parse failure; what it
+// wrote since the last flush is written here, and checked like everything else.
+void flushAtExit() {
+  std::cout.flush();
+  std::cerr.flush();
+}
 
 }  // namespace
 
 void printRowHead(const char* label) { std::cout << gettext(label) << "\t\t"; }
 
-void printLineEnd() { std::cout << std::endl; }
+void printLineEnd() {
+  std::cout.put('\n');
+  if (flushEachLine) std::cout.flush();
+}
 
 void printYesNo(bool value) {
   std::cout << (value ? yesText : noText);
   printLineEnd();
 }
 
-void useCheckedStandardOutput() {
-  static StandardOutputBuffer buffer;
+void useCheckedStandardStreams() {
+  static DescriptorBuffer output(std::cout, STDOUT_FILENO, failStandardOutput);
+  static DescriptorBuffer error(std::cerr, STDERR_FILENO, failStandardError);
+  standardOutput = &output;
+  standardError = &error;
+  // A reader at a terminal sees each line as it comes; a file or a pipe takes whole buffers.
+  flushEachLine = isatty(STDOUT_FILENO) == 1;
+  // A line at a time, so that a message reaches a shared log in one piece.
+  std::cerr.unsetf(std::ios_base::unitbuf);
+
+  const int length =
+      std::snprintf(outOfMemoryLine, sizeof outOfMemoryLine, "%s\n", gettext("Not enough memory"));
+  outOfMemoryLength =
+      std::min(static_cast<std::size_t>(std::max(length, 0)), sizeof outOfMemoryLine - 1);
+  outOfMemoryLine[outOfMemoryLength - 1] = '\n';
+  std::set_new_handler(exitOutOfMemory);
   (void)std::atexit(flushAtExit);
 }

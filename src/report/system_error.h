@@ -6,6 +6,6 @@
 constexpr int kExitSystemError = 255;
 
 // Writes `message` as one line on standard error and ends the process at once, without
-// cleaning up. Every line of the report printed so far is already written out, so nothing is
-// lost by not unwinding.
+// cleaning up. std::cerr is tied to std::cout, so every line of the report printed so far is
+// written out before the message, and nothing is lost by not unwinding.
 [[noreturn]] void exitOnSystemError(const std::string& message);
