@@ -9,6 +9,15 @@
 #include <iostream>
 #include <iterator>
 
+namespace {
+
+bool isControlByte(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte < 0x20 || byte == 0x7f;
+}
+
+}  // namespace
+
 bool HelpSwitchArg::processArg(int* i, std::vector<std::string>& args) {
   if (args[*i].empty() && !TCLAP::Arg::ignoreRest()) {
     throw TCLAP::CmdLineParseException("Couldn't find match for argument", args[*i]);
@@ -43,6 +52,12 @@ CommandLine::CommandLine(const std::string& message, char delimiter, const std::
   // these two, back in front of them so the usage reads "[--] [-v] [-h]" at its end.
   std::list<TCLAP::Arg*>& args = getArgList();
   args.splice(args.begin(), args, std::prev(args.end()));
+}
+
+void CommandLine::parse(int argc, const char* const* argv) {
+  std::vector<std::string> args(argv, argv + argc);
+  for (std::string& arg : args) std::replace_if(arg.begin(), arg.end(), isControlByte, '?');
+  TCLAP::CmdLine::parse(args);
 }
 
 int reportArgumentException(const TCLAP::ArgException& exception, std::ostream& err) {

@@ -4,7 +4,9 @@
 // empty argument for an empty group of combined flags, and marks the letters it took from a
 // group with a BEL byte that its failure report prints. Our users expect -v as well, an empty
 // argument refused like any other argument that matches no switch, and taken letters shown as
-// '*' (-Ox fails with "Argument: -*x"); all three are restored here, and nowhere else.
+// '*' (-Ox fails with "Argument: -*x"); all three are restored here, and nowhere else. The
+// parser also echoes arguments and the program's name as they stand; here every control byte
+// of them shows as '?', so that no command line can drive the terminal it is reported on.
 #pragma once
 
 #include <tclap/CmdLine.h>
@@ -35,6 +37,10 @@ class ParserOutput : public TCLAP::StdOutput {
 class CommandLine : public TCLAP::CmdLine {
  public:
   CommandLine(const std::string& message, char delimiter, const std::string& version);
+
+  // Parses argv (argc > 0) with each byte below 0x20 and DEL, in the arguments and the
+  // program's name, replaced by '?'. No switch holds such a byte, so what matches is unchanged.
+  void parse(int argc, const char* const* argv) override;
 
   // Parse failures end with the brief usage and the hint to run with --help, as for any
   // command line that has help and version switches.

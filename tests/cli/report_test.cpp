@@ -1,8 +1,11 @@
 // Runs the program end to end: the banner, the brief usage, the exact bytes of the eight
 // configuration sections, their fixed order, and how every kind of command line ends.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -270,14 +273,69 @@ TEST_F(Report, MalformedCommandLinesFailWithNothingOnStandardOutput) {
   }
 }
 
-TEST_F(Report, TakenLettersOfAGroupShowAsStars) {
-  // The report for -x, with each letter a switch took shown as '*' before the x.
+TEST_F(Report, FailureReportsShowTakenLettersAsStarsAndControlBytesAsQuestionMarks) {
+  // The report for -x, with each letter a switch took shown as '*' before the x, and every
+  // control byte as '?'.
   const std::string unknown = runWithEveryKey({"-x"}).err;
-  for (const auto& [group, shown] : {std::pair{"-Ox", "-*x"}, {"-IOx", "-**x"}}) {
+  for (const auto& [group, shown] : {std::pair{"-Ox", "-*x"},
+                                     {"-IOx", "-**x"},
+                                     {"-O\x1b]0;t\a\x7fx", "-*?]0;t??x"},
+                                     {"-\x1b[31mx", "-?[31mx"},
+                                     {"-\xc3\xa9x", "-\xc3\xa9x"}}) {
     std::string expected = unknown;
     expected.replace(expected.find("-x"), 2, shown);
     EXPECT_EQ(expected, runWithEveryKey({group}).err) << group;
   }
+  const ProcessResult named = runProcess(TOLVANE_BINARY, {"tol\x1b[2Jvane", "-x"});
+  EXPECT_NE(std::string::npos, named.err.find("\n   tol?[2Jvane  [-A]")) << named.err;
+  EXPECT_NE(std::string::npos, named.err.find("\n   tol?[2Jvane --help\n")) << named.err;
+}
+
+// Runs the program with descriptor `fd` a non-blocking pipe that is full when the program
+// starts and is drained only later, a page at a time, as a slow reader would. Returns what the
+// pipe carried after the filler, and the exit status.
+std::pair<std::string, int> runIntoFullPipe(int fd, const std::vector<std::string>& args,
+                                            const std::string& config) {
+  int ends[2];
+  if (pipe2(ends, O_CLOEXEC) != 0 || fcntl(ends[1], F_SETPIPE_SZ, 4096) < 0 ||
+      fcntl(ends[1], F_SETFL, O_NONBLOCK) != 0) {
+    return {"no pipe", -1};
+  }
+  std::size_t filler = 0;
+  while (write(ends[1], "x", 1) == 1) ++filler;
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(ends[1], fd);
+    std::vector<char*> argv{const_cast<char*>(TOLVANE_BINARY)};
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    setenv("OpenSLPConfig", config.c_str(), 1);
+    execv(TOLVANE_BINARY, argv.data());
+    _exit(127);
+  }
+  close(ends[1]);
+  usleep(300000);  // long enough for the program to find the pipe full
+  std::string carried;
+  char page[4096];
+  for (ssize_t got; (got = read(ends[0], page, sizeof page)) > 0;) carried.append(page, got);
+  close(ends[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return {carried.substr(std::min(filler, carried.size())),
+          WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+TEST_F(Report, WaitsForRoomOnAFullNonBlockingPipe) {
+  // A scope list longer than the output buffer goes through it in several pieces.
+  const std::string scopes(20000, 's');
+  const TempFile longScopes("net.slp.useScopes = " + scopes + "\nnet.slp.DAAddresses = 10.0.0.5\n");
+  EXPECT_EQ(std::pair(kBanner + section("Static Scope and Static DA configuration\tValues",
+                                        {"Scope list\t\t\t\t\t" + scopes,
+                                         "DA IP Addresses\t\t\t\t\t10.0.0.5"}),
+                      0),
+            runIntoFullPipe(STDOUT_FILENO, {"-P"}, longScopes.path()));
+  EXPECT_EQ(std::pair(runWithEveryKey({"-x"}).err, 1),
+            runIntoFullPipe(STDERR_FILENO, {"-x"}, config_.path()));
 }
 
 TEST_F(Report, AFailedWriteEndsTheRunWithAReason) {
