@@ -3,11 +3,13 @@
 
 #include <slp.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <list>
 #include <string>
+#include <string_view>
 
 #include "general/comma_split.h"
 
@@ -15,6 +17,21 @@ namespace {
 
 // Shown with the stream's default floating format: 1.5, 2e+06, 0.
 void printSeconds(const char* milliseconds) { std::cout << millisecondsToSeconds(milliseconds); }
+
+// How the SLP library reads a boolean property: true exactly when the value begins with one of
+// these, so "yes" and "1" are true, and "False", "no", "off", "on" and "" are false.
+bool libraryReadsAsTrue(const char* value) {
+  return *value != '\0' && std::strchr("tTyY1", *value) != nullptr;
+}
+
+char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Only A to Z fold: strcasecmp would follow the locale.
+bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return asciiLower(x) == asciiLower(y);
+         });
+}
 
 }  // namespace
 
@@ -31,7 +48,13 @@ void printYesNoValue(const char* key, const char* reference) {
     printLineEnd();
     return;
   }
-  printYesNo(std::strcmp(value, reference) != 0);
+  // Scope names compare without regard to case, and OpenSLP 2.0 spells its own default scope
+  // "DEFAULT"; for the empty reference of the DA addresses case makes no difference.
+  if (std::strcmp(reference, "false") == 0) {
+    printYesNo(libraryReadsAsTrue(value));
+  } else {
+    printYesNo(!equalIgnoringAsciiCase(value, reference));
+  }
 }
 
 void printYesNoRow(const char* label, const char* key, const char* reference) {

@@ -8,7 +8,10 @@
 // with a number (after blanks) is 0.
 double millisecondsToSeconds(const char* milliseconds);
 
-// YES when the property differs from `reference` (strcmp), NO when equal; then the line end.
+// What the SLP library will act on, as YES or NO, then the line end. Reference "false" marks a
+// boolean property: YES when the library reads it as true (its value begins with t, T, y, Y or
+// 1), NO otherwise. Any other reference is the value that stands for nothing configured: NO
+// when the property equals it without regard to ASCII case, YES otherwise.
 void printYesNoValue(const char* key, const char* reference);
 
 void printYesNoRow(const char* label, const char* key, const char* reference);

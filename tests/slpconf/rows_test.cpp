@@ -65,15 +65,21 @@ TEST(Rows, MillisecondsShowAsSeconds) {
   }
 }
 
-TEST(Rows, YesMeansTheValueDiffersFromTheReference) {
+TEST(Rows, YesNoShowsWhatTheLibraryActsOn) {
   const struct {
     const char* stored;
     const char* reference;
     const char* shown;
   } cases[] = {
-      {"false", "false", "NO"}, {"true", "false", "YES"},   {"False", "false", "YES"},
-      {" false", "false", "YES"}, {"", "false", "YES"},     {"", "", "NO"},
-      {"10.0.0.5", "", "YES"},  {"default", "default", "NO"}, {"DEFAULT", "default", "YES"},
+      // Reference "false": the library's boolean, true when it begins with t, T, y, Y or 1.
+      {"false", "false", "NO"}, {"False", "false", "NO"},  {"no", "false", "NO"},
+      {"0", "false", "NO"},     {"off", "false", "NO"},    {"on", "false", "NO"},
+      {"", "false", "NO"},      {" true", "false", "NO"},  {"true", "false", "YES"},
+      {"TRUE", "false", "YES"}, {"yes", "false", "YES"},   {"Y", "false", "YES"},
+      {"1", "false", "YES"},
+      // Any other reference: NO when the value equals it without regard to ASCII case.
+      {"", "", "NO"},           {"10.0.0.5", "", "YES"},   {"default", "default", "NO"},
+      {"DEFAULT", "default", "NO"}, {"SALES", "default", "YES"}, {"defaults", "default", "YES"},
   };
   for (const auto& c : cases) {
     properties = {{"net.slp.flag", c.stored}};
