@@ -26,16 +26,41 @@ bool HelpSwitchArg::processArg(int* i, std::vector<std::string>& args) {
 }
 
 void ParserOutput::failure(TCLAP::CmdLineInterface& commandLine, TCLAP::ArgException& exception) {
-  // argId() is "Argument: " and the argument as the parser left it.
-  std::string argument = exception.argId();
-  const char taken = TCLAP::Arg::blankChar();
-  if (argument.find(taken) == std::string::npos) {
+  // argId() is "Argument: " and the argument, or a blank when the failure names none.
+  const std::string prefix = "Argument: ";
+  const std::string id = exception.argId();
+  if (id.rfind(prefix, 0) != 0) {
     TCLAP::StdOutput::failure(commandLine, exception);
     return;
   }
-  std::replace(argument.begin(), argument.end(), taken, '*');
-  TCLAP::CmdLineParseException shown(exception.error(), argument.substr(std::strlen("Argument: ")));
-  TCLAP::StdOutput::failure(commandLine, shown);
+  const std::string argument = id.substr(prefix.size());
+  const std::string text = shown(argument);
+  if (text == argument) {
+    TCLAP::StdOutput::failure(commandLine, exception);
+    return;
+  }
+  TCLAP::CmdLineParseException shownException(exception.error(), text);
+  TCLAP::StdOutput::failure(commandLine, shownException);
+}
+
+std::string ParserOutput::shown(const std::string& argument) const {
+  // The parser marks taken letters in place, so the argument stands at the same index, with
+  // the same length, among the arguments as given.
+  const auto at = std::find(parsed_.begin(), parsed_.end(), argument);
+  const auto index = static_cast<std::size_t>(at - parsed_.begin());
+  const std::string* given = index < given_.size() ? &given_[index] : nullptr;
+  const char taken = TCLAP::Arg::blankChar();
+  std::string text = argument;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool control =
+        given != nullptr ? isControlByte((*given)[i]) : text[i] != taken && isControlByte(text[i]);
+    if (control) {
+      text[i] = '?';
+    } else if (text[i] == taken) {
+      text[i] = '*';
+    }
+  }
+  return text;
 }
 
 CommandLine::CommandLine(const std::string& message, char delimiter, const std::string& version)
@@ -55,9 +80,14 @@ CommandLine::CommandLine(const std::string& message, char delimiter, const std::
 }
 
 void CommandLine::parse(int argc, const char* const* argv) {
-  std::vector<std::string> args(argv, argv + argc);
-  for (std::string& arg : args) std::replace_if(arg.begin(), arg.end(), isControlByte, '?');
-  TCLAP::CmdLine::parse(args);
+  arguments_.assign(argv, argv + argc);
+  if (!arguments_.empty()) {
+    std::string& name = arguments_.front();
+    std::replace_if(name.begin(), name.end(), isControlByte, '?');
+    // The parser takes the name off the front, which leaves both lists alike.
+    given_.assign(std::next(arguments_.begin()), arguments_.end());
+  }
+  TCLAP::CmdLine::parse(arguments_);
 }
 
 int reportArgumentException(const TCLAP::ArgException& exception, std::ostream& err) {

@@ -6,7 +6,8 @@
 // argument refused like any other argument that matches no switch, and taken letters shown as
 // '*' (-Ox fails with "Argument: -*x"); all three are restored here, and nowhere else. The
 // parser also echoes arguments and the program's name as they stand; here every control byte
-// of them shows as '?', so that no command line can drive the terminal it is reported on.
+// of them shows as '?', so that no command line can drive the terminal it is reported on, and
+// what the parser makes of a command line stays its own.
 #pragma once
 
 #include <tclap/CmdLine.h>
@@ -27,19 +28,31 @@ class HelpSwitchArg : public TCLAP::SwitchArg {
   bool processArg(int* i, std::vector<std::string>& args) override;
 };
 
-// The parser's own usage, version and failure reports, with each taken letter of a combined
-// group shown as '*' rather than as the byte that would ring the terminal's bell.
+// The parser's own usage, version and failure reports. A failure report echoes the argument
+// that failed as the parser left it: it is shown with each letter that a switch took from a
+// combined group as '*' rather than as the byte that would ring the terminal's bell, and each
+// control byte of the argument as given as '?'.
 class ParserOutput : public TCLAP::StdOutput {
  public:
+  // `parsed`: the arguments as the parser works on them, marking taken letters in place;
+  // `given`: the same arguments as they were given.
+  ParserOutput(const std::vector<std::string>& parsed, const std::vector<std::string>& given)
+      : parsed_(parsed), given_(given) {}
   void failure(TCLAP::CmdLineInterface& commandLine, TCLAP::ArgException& exception) override;
+
+ private:
+  std::string shown(const std::string& argument) const;
+
+  const std::vector<std::string>& parsed_;
+  const std::vector<std::string>& given_;
 };
 
 class CommandLine : public TCLAP::CmdLine {
  public:
   CommandLine(const std::string& message, char delimiter, const std::string& version);
 
-  // Parses argv (argc > 0) with each byte below 0x20 and DEL, in the arguments and the
-  // program's name, replaced by '?'. No switch holds such a byte, so what matches is unchanged.
+  // Parses argv as the parser does, with each byte below 0x20 and DEL of the program's name,
+  // which the usage, the help and the version show, replaced by '?'.
   void parse(int argc, const char* const* argv) override;
 
   // Parse failures end with the brief usage and the hint to run with --help, as for any
@@ -47,7 +60,9 @@ class CommandLine : public TCLAP::CmdLine {
   bool hasHelpAndVersion() override { return true; }
 
  private:
-  ParserOutput output_;
+  std::vector<std::string> arguments_;  // as the parser leaves them
+  std::vector<std::string> given_;      // as given, without the program's name
+  ParserOutput output_{arguments_, given_};
   TCLAP::HelpVisitor helpVisitor_;
   TCLAP::VersionVisitor versionVisitor_;
   HelpSwitchArg help_;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -274,8 +275,12 @@ TEST_F(RandomCommandLines, KeepTheParsersRules) {
     }
 
     const bool errorReported = result.out.empty() && result.err.rfind("PARSE ERROR:", 0) == 0;
+    // Whatever the arguments hold, no control byte but the newline reaches standard error.
+    const bool plain = std::none_of(result.err.begin(), result.err.end(), [](char c) {
+      return c != '\n' && (static_cast<unsigned char>(c) < 0x20 || c == 0x7f);
+    });
     const bool ok =
-        result.signal == 0 && result.exitStatus == wantedStatus &&
+        plain && result.signal == 0 && result.exitStatus == wantedStatus &&
         (wantedStatus == 1 ? errorReported : result.out == wanted && result.err.empty());
     if (ok) continue;
     ++failures;
