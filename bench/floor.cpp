@@ -1,8 +1,20 @@
-// floor.cpp: the least work of tolvane -I's design on eth0..eth(N-1), timed in process.
+// floor.cpp: the least work of tolvane -I's design, timed in process.
 //
-// tolvane_floor N RUNS prints the median of RUNS passes in milliseconds. One pass does what the
-// interface section cannot do without: read /proc/net/dev once, whole, then for each interface
-// open one socket and make the probe's five interface requests.
+// One pass does what the interface section cannot do without: one socket for the whole
+// section; one SIOCGIFCONF with a null buffer for the list's length, then one fetch with room
+// to spare; one read of the whole /proc/net/dev, indexed by device; for every record whose name
+// begins with "eth", its counters from that reading and the probe's five interface requests;
+// the blocks formatted into one buffer and written with one write(2).
+//
+//   tolvane_floor BLOCKS RUNS   prints two medians of RUNS passes, in milliseconds: the whole
+//                               pass, writing to /dev/null; and the address and netmask
+//                               requests of every record alone, made on a list already
+//                               fetched (for an alias the kernel walks the device's address
+//                               list, once a request)
+//   tolvane_floor BLOCKS        writes one pass's blocks to standard output: the very bytes of
+//                               tolvane -I's interface section, which the benchmark checks
+//
+// Either way the pass must find BLOCKS records whose names begin with "eth".
 #include <fcntl.h>
 #include <net/if.h>
 #include <sys/ioctl.h>
@@ -10,78 +22,269 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <charconv>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace {
 
-constexpr unsigned long kProbeRequests[] = {SIOCGIFADDR, SIOCGIFNETMASK, SIOCGIFHWADDR, SIOCGIFMTU,
-                                            SIOCGIFFLAGS};
+// Room for this many more records than the kernel said, in case the list grows in between.
+constexpr int kSpareRecords = 16;
+constexpr int kCounterColumns = 16;
 
-bool readCounterFile(std::vector<char>& buffer) {
-  const int file = open("/proc/net/dev", O_RDONLY | O_CLOEXEC);
-  if (file < 0) return false;
-  std::size_t filled = 0;
-  ssize_t got = 0;
-  do {
-    if (buffer.size() - filled < 4096) buffer.resize(2 * buffer.size() + 4096);
-    got = read(file, buffer.data() + filled, buffer.size() - filled);
-    filled += got > 0 ? static_cast<std::size_t>(got) : 0;
-  } while (got > 0);
-  close(file);
-  return got == 0;
+[[noreturn]] void fail(const char* what) {
+  std::fprintf(stderr, "tolvane_floor: %s: %s\n", what, std::strerror(errno));
+  std::exit(1);
 }
 
-bool probe(const std::string& name) {
+bool isEthernetName(const char* name) { return std::memcmp(name, "eth", 3) == 0; }
+
+// What a pass keeps from one to the next, as the program keeps its buffers between sections.
+struct Buffers {
+  std::vector<char> list;
+  std::vector<char> counterText;
+  std::string report;
+};
+
+// The interface list, asked for its length first; fetched again, with more room, only when it
+// filled the buffer (it grew between the two requests). Returns the number of records.
+int fetchList(int socket, std::vector<char>& list) {
+  ifconf conf{};
+  if (ioctl(socket, SIOCGIFCONF, &conf) < 0) fail("SIOCGIFCONF");
+  std::size_t room = static_cast<std::size_t>(conf.ifc_len) + kSpareRecords * sizeof(ifreq);
+  for (;;) {
+    if (list.size() < room) list.resize(room);
+    conf.ifc_len = static_cast<int>(list.size());
+    conf.ifc_buf = list.data();
+    if (ioctl(socket, SIOCGIFCONF, &conf) < 0) fail("SIOCGIFCONF");
+    if (static_cast<std::size_t>(conf.ifc_len) < list.size()) break;
+    room = 2 * list.size();
+  }
+  return conf.ifc_len / static_cast<int>(sizeof(ifreq));
+}
+
+// The whole counter file in one buffer, with each device's counter part by its name.
+using CounterIndex = std::unordered_map<std::string_view, const char*>;
+
+void readCounters(std::vector<char>& text, CounterIndex& index) {
+  const int file = open("/proc/net/dev", O_RDONLY | O_CLOEXEC);
+  if (file < 0) fail("/proc/net/dev");
+  std::size_t size = 0;
+  for (;;) {
+    if (text.size() - size < 4097) text.resize(2 * text.size() + 16384);
+    const ssize_t got = read(file, text.data() + size, text.size() - size - 1);
+    if (got < 0) fail("/proc/net/dev");
+    if (got == 0) break;
+    size += static_cast<std::size_t>(got);
+  }
+  close(file);
+  text[size] = '\0';
+
+  index.clear();
+  char* line = text.data();
+  char* const end = line + size;
+  for (int titleLines = 2; line < end; --titleLines) {
+    char* newline = static_cast<char*>(std::memchr(line, '\n', end - line));
+    char* const lineEnd = newline != nullptr ? newline : end;
+    *lineEnd = '\0';
+    char* const colon = titleLines > 0 ? nullptr : std::strchr(line, ':');
+    if (colon != nullptr) {
+      const char* name = line;
+      while (*name == ' ') ++name;
+      index.emplace(std::string_view(name, colon - name), colon + 1);
+    }
+    line = lineEnd + 1;
+  }
+}
+
+template <typename Integer>
+void append(std::string& out, Integer value) {
+  char digits[24];
+  const auto result = std::to_chars(std::begin(digits), std::end(digits), value);
+  out.append(digits, result.ptr);
+}
+
+void appendQuad(std::string& out, const sockaddr& address) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(address.sa_data) + 2;
+  for (int i = 0; i < 4; ++i) {
+    if (i > 0) out += '.';
+    append(out, bytes[i]);
+  }
+}
+
+void appendHardwareAddress(std::string& out, const sockaddr& address) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  for (int i = 0; i < 6; ++i) {
+    const auto byte = static_cast<unsigned char>(address.sa_data[i]);
+    if (i > 0) out += ':';
+    out += kHex[byte >> 4];
+    out += kHex[byte & 15];
+  }
+}
+
+void appendOutIn(std::string& out, std::uint64_t sent, std::uint64_t received) {
+  out += "Out: ";
+  append(out, sent);
+  out += "\tIn: ";
+  append(out, received);
+  out += '\n';
+}
+
+void request(int socket, unsigned long code, ifreq& record) {
+  if (ioctl(socket, code, &record) != 0) fail(record.ifr_name);
+}
+
+// One interface's block, probed as the program probes it: each answer taken before the next
+// request overwrites it.
+void appendBlock(std::string& out, int socket, ifreq record, const CounterIndex& counters) {
+  const std::string_view name(record.ifr_name, strnlen(record.ifr_name, IFNAMSIZ));
+  // Aliases count on their device's line.
+  std::uint64_t columns[kCounterColumns] = {};
+  const auto line = counters.find(name.substr(0, name.find(':')));
+  if (line != counters.end()) {
+    const char* text = line->second;
+    for (std::uint64_t& column : columns) {
+      char* next = nullptr;
+      column = std::strtoull(text, &next, 10);
+      text = next;
+    }
+  }
+
+  request(socket, SIOCGIFADDR, record);
+  const sockaddr address = record.ifr_addr;
+  request(socket, SIOCGIFNETMASK, record);
+  const sockaddr netmask = record.ifr_netmask;
+  request(socket, SIOCGIFHWADDR, record);
+  const sockaddr hardware = record.ifr_hwaddr;
+  request(socket, SIOCGIFMTU, record);
+  const int mtu = record.ifr_mtu;
+  request(socket, SIOCGIFFLAGS, record);
+  const auto flags = static_cast<std::uint16_t>(record.ifr_flags);
+
+  out += "\nLocal Interface\t\t";
+  out += name;
+  out += "\n----------------------------------\nIP address\t\t\t\t";
+  appendQuad(out, address);
+  out += "\nMAC address\t\t\t\t";
+  appendHardwareAddress(out, hardware);
+  out += "\nNetwork Mask\t\t\t\t";
+  appendQuad(out, netmask);
+  out += "\nOperational state\t\t\t";
+  out += (flags & IFF_UP) != 0 ? "UP" : "DOWN";
+  out += "\nBroadcast address valid\t\t\t";
+  out += (flags & IFF_BROADCAST) != 0 ? "YES" : "NO";
+  out += "\nSupports multicast\t\t\t";
+  out += (flags & IFF_MULTICAST) != 0 ? "YES" : "NO";
+  out += "\nMaximum transmission unit\t\t";
+  append(out, mtu);
+  out += "\nTotal packets:\t\t\t\t";
+  appendOutIn(out, columns[9], columns[1]);
+  out += "Total bytes:\t\t\t\t";
+  appendOutIn(out, columns[8], columns[0]);
+}
+
+void writeAll(int file, const std::string& text) {
+  for (std::size_t written = 0; written < text.size();) {
+    const ssize_t wrote = write(file, text.data() + written, text.size() - written);
+    if (wrote < 0 && errno != EINTR) fail("write");
+    written += wrote > 0 ? static_cast<std::size_t>(wrote) : 0;
+  }
+}
+
+// One section's work; returns the number of blocks written to `file`.
+int pass(Buffers& buffers, int file) {
   const int socket = ::socket(AF_INET, SOCK_DGRAM, 0);
-  if (socket < 0) return false;
-  ifreq request{};
-  std::memcpy(request.ifr_name, name.c_str(), std::min(name.size(), sizeof request.ifr_name - 1));
-  bool answered = true;
-  for (const unsigned long code : kProbeRequests) {
-    if (ioctl(socket, code, &request) != 0) answered = false;
+  if (socket < 0) fail("socket");
+  const int records = fetchList(socket, buffers.list);
+  CounterIndex counters;
+  readCounters(buffers.counterText, counters);
+  buffers.report.clear();
+  int blocks = 0;
+  const auto* record = reinterpret_cast<const ifreq*>(buffers.list.data());
+  for (int i = 0; i < records; ++i, ++record) {
+    if (!isEthernetName(record->ifr_name)) continue;
+    appendBlock(buffers.report, socket, *record, counters);
+    ++blocks;
   }
   close(socket);
-  return answered;
+  writeAll(file, buffers.report);
+  return blocks;
+}
+
+// The address and netmask requests alone, on every "eth" record of the list the last pass
+// fetched.
+void addressRequests(int socket, const std::vector<char>& list, int records) {
+  const auto* record = reinterpret_cast<const ifreq*>(list.data());
+  for (int i = 0; i < records; ++i, ++record) {
+    if (!isEthernetName(record->ifr_name)) continue;
+    ifreq copy = *record;
+    request(socket, SIOCGIFADDR, copy);
+    request(socket, SIOCGIFNETMASK, copy);
+  }
+}
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t middle = values.size() / 2;
+  return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+template <typename Work>
+double milliseconds(Work work) {
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int count = argc == 3 ? std::atoi(argv[1]) : 0;
-  const int runs = argc == 3 ? std::atoi(argv[2]) : 0;
-  if (count <= 0 || runs <= 0) {
-    std::fprintf(stderr, "usage: tolvane_floor N RUNS\n");
+  const int blocks = argc == 2 || argc == 3 ? std::atoi(argv[1]) : 0;
+  const int runs = argc == 3 ? std::atoi(argv[2]) : 1;
+  if (blocks <= 0 || runs <= 0) {
+    std::fprintf(stderr, "usage: tolvane_floor BLOCKS [RUNS]\n");
     return 2;
   }
-  std::vector<std::string> names;
-  for (int i = 0; i < count; ++i) names.push_back("eth" + std::to_string(i));
-  std::vector<char> buffer;
-
-  // Pass 0 is a warm-up, which also grows the buffer to the file's size.
-  std::vector<double> milliseconds;
-  for (int run = 0; run <= runs; ++run) {
-    const auto start = std::chrono::steady_clock::now();
-    if (!readCounterFile(buffer)) return 1;
-    for (const std::string& name : names) {
-      if (!probe(name)) {
-        std::fprintf(stderr, "tolvane_floor: %s does not answer the probe's requests\n",
-                     name.c_str());
-        return 1;
-      }
-    }
-    const std::chrono::duration<double, std::milli> elapsed =
-        std::chrono::steady_clock::now() - start;
-    if (run > 0) milliseconds.push_back(elapsed.count());
+  Buffers buffers;
+  const auto check = [blocks](int found) {
+    if (found == blocks) return;
+    std::fprintf(stderr, "tolvane_floor: %d interfaces whose names begin with eth, not %d\n", found,
+                 blocks);
+    std::exit(1);
+  };
+  if (argc == 2) {
+    check(pass(buffers, STDOUT_FILENO));
+    return 0;
   }
-  std::sort(milliseconds.begin(), milliseconds.end());
-  const std::size_t middle = milliseconds.size() / 2;
-  std::printf("%.3f\n", milliseconds.size() % 2 == 1
-                            ? milliseconds[middle]
-                            : (milliseconds[middle - 1] + milliseconds[middle]) / 2);
+
+  // Pass 0 of each kind is a warm-up, which also grows the buffers to their size.
+  const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+  if (null < 0) fail("/dev/null");
+  std::vector<double> passes;
+  for (int run = 0; run <= runs; ++run) {
+    int found = 0;
+    const double time = milliseconds([&] { found = pass(buffers, null); });
+    check(found);
+    if (run > 0) passes.push_back(time);
+  }
+
+  const int socket = ::socket(AF_INET, SOCK_DGRAM, 0);
+  if (socket < 0) fail("socket");
+  const int records = fetchList(socket, buffers.list);
+  std::vector<double> requests;
+  for (int run = 0; run <= runs; ++run) {
+    const double time = milliseconds([&] { addressRequests(socket, buffers.list, records); });
+    if (run > 0) requests.push_back(time);
+  }
+  std::printf("%.3f %.3f\n", median(passes), median(requests));
   return 0;
 }
