@@ -13,7 +13,7 @@
 
 namespace {
 
-using Values = std::map<std::string, std::string, std::less<>>;
+using Values = std::map<std::string, std::string, ShorterNameFirst>;
 
 struct Default {
   const char* name;
@@ -80,7 +80,10 @@ void applyLine(std::string_view line, Values& values) {
   const std::string_view value = trimmed(line.substr(equals + 1));
   // An empty value leaves the earlier one in force.
   if (name.empty() || value.empty()) return;
-  values.insert_or_assign(std::string(name), std::string(value));
+  // Nothing but the properties with defaults is ever asked for, so any other name is forgotten:
+  // a file of unknown keys costs no memory.
+  const auto known = values.find(name);
+  if (known != values.end()) known->second.assign(value);
 }
 
 class FileDescriptor {

@@ -95,12 +95,12 @@ TEST(PropertyStore, ReadsTheFileFormat) {
       {"net.slp.isDA =\n", "net.slp.isDA", "false"},
       {"net.slp.locale = de\nnet.slp.locale = \t \r\n", "net.slp.locale", "de"},
       {"\n\n   \n\t\n", "net.slp.locale", "en"},
-      // names are case-sensitive; a later line wins
+      // names are case-sensitive, only those with defaults are kept; a later line wins
       {"NET.SLP.ISDA = true\n", "net.slp.isDA", "false"},
-      {"NET.SLP.ISDA = true\n", "NET.SLP.ISDA", "true"},
+      {"NET.SLP.ISDA = true\n", "NET.SLP.ISDA", nullptr},
       {"net.slp.MTU = 1000\nnet.slp.MTU = 1200\n", "net.slp.MTU", "1200"},
       {"net.slp.MTU = 1000\nnet.slp.MTU = 900", "net.slp.MTU", "900"},
-      {"net.slp.extra = 1\n", "net.slp.extra", "1"},
+      {"net.slp.extra = 1\n", "net.slp.extra", nullptr},
       // long lines are read whole: the tail of a long comment is no line of its own
       {"net.slp.useScopes = " + longScopes + "\n", "net.slp.useScopes", longScopes.c_str()},
       {"#" + std::string(10000, ' ') + "net.slp.locale = de\n", "net.slp.locale", "en"},
@@ -111,11 +111,11 @@ TEST(PropertyStore, ReadsTheFileFormat) {
       {"\0net.slp.locale = de\n"s, "net.slp.locale", "en"},
       {"net.slp.useScopes = \xa0\xc3\xa9t\xe9\xff\xa0\n", "net.slp.useScopes",
        "\xa0\xc3\xa9t\xe9\xff\xa0"},
-      {"\xff\xfe = x\n", "\xff\xfe", "x"},
+      {"net.slp.locale\xff = x\n", "net.slp.locale", "en"},
       // every control byte is white space, DEL is not; a byte-order mark opens a file only
       {"\x01net.slp.locale\x1f=\x1b de\x02\x7f\x1e\n", "net.slp.locale", "de\x02\x7f"},
       {"\xef\xbb\xbfnet.slp.locale = de\n", "net.slp.locale", "de"},
-      {"\n\xef\xbb\xbfnet.slp.locale = de\n", "\xef\xbb\xbfnet.slp.locale", "de"},
+      {"\n\xef\xbb\xbfnet.slp.locale = de\n", "net.slp.locale", "en"},
   };
   const TempDir dir;
   for (const auto& c : cases) {
@@ -179,17 +179,21 @@ TEST(PropertyStore, ReadsFilesLargerThanTheMemoryLeft) {
   GTEST_SKIP() << "AddressSanitizer reserves terabytes of address space, so an address-space "
                   "limit cannot make an allocation fail";
 #endif
-  // 32 MiB of text in lines of 100 bytes, with 16 MiB of memory to spare.
+  // 32 MiB of text in lines of 100 bytes (line(i) is line i), with 16 MiB of memory to spare.
   const TempDir dir;
-  const auto large = [&dir](const std::string& name, const std::string& head,
-                            const std::string& line, const std::string& tail) {
+  const auto large = [&dir](const std::string& name, const std::string& head, const auto& line,
+                            const std::string& tail) {
     std::ofstream out(dir.path(name), std::ios::binary);
     out << head;
-    for (int i = 0; i < (32 << 20) / 100; ++i) out << line;
+    for (int i = 0; i < (32 << 20) / 100; ++i) out << line(i);
     out << tail;
     return dir.path(name);
   };
-  const std::string comment = std::string(99, '#') + "\n";
+  const auto comment = [](int) { return std::string(99, '#') + "\n"; };
+  const auto scopes = [](int) { return std::string(100, 's'); };
+  const auto unknownKey = [](int i) {
+    return "net.slp.x" + std::to_string(1000000000 + i) + std::string(78, 'x') + "=1\n";
+  };
   const struct {
     std::string path;
     const char* mtu;  // what the store holds after reading the file
@@ -197,8 +201,9 @@ TEST(PropertyStore, ReadsFilesLargerThanTheMemoryLeft) {
       // Read line by line, comments need no more than a line's memory.
       {large("comments.conf", "", comment, "net.slp.MTU = 900\n"), "900"},
       // A line longer than the memory left drops its file whole.
-      {large("scopes.conf", "net.slp.MTU = 900\nnet.slp.useScopes = ", std::string(100, 's'), "\n"),
-       "1400"},
+      {large("scopes.conf", "net.slp.MTU = 900\nnet.slp.useScopes = ", scopes, "\n"), "1400"},
+      // Keys without a default are forgotten, so that many of them cost nothing.
+      {large("unknown.conf", "", unknownKey, "net.slp.MTU = 900\n"), "900"},
   };
   for (const auto& c : cases) {
     const auto loadWithLittleMemory = [&c] {
