@@ -21,9 +21,9 @@ class PropertyStore {
 
   // Layers the configuration file at `path` over what the store holds: each property with a
   // default that the file sets replaces the value before it; other names are forgotten. Only a
-  // regular file is read, line by line; anything else (missing, a directory, a FIFO, a device,
-  // no permission) and a file that cannot be read to its end, or whose lines outgrow the memory
-  // left, change nothing. Never throws.
+  // regular file is read, line by line, and a line longer than 64 KiB sets nothing. Anything
+  // else (missing, a directory, a FIFO, a device, no permission) and a file that cannot be read
+  // to its end (a read error, more than 64 MiB, no memory left) change nothing. Never throws.
   void loadFile(const std::string& path);
 
   // The value of property `name`, or nullptr when the store has none. The text stays valid

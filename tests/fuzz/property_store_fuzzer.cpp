@@ -3,8 +3,8 @@
 // The contents are written to a memory file and read as a configuration file. Every key the
 // file names and every default is looked up. A value the store returns never has white space
 // at either end, a newline or a NUL inside, and is what a reference reading of the same text
-// gives: the last setting of a key wins, a line without a name or value changes nothing; a key
-// without a default never has a value.
+// gives: the last setting of a key wins, a line without a name or value changes nothing, nor
+// does a line longer than 64 KiB; a key without a default never has a value.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -42,6 +42,7 @@ std::map<std::string, std::string> referenceSettings(std::string_view text) {
     if (end == std::string_view::npos) end = text.size();
     std::string_view line = text.substr(begin, end - begin);
     begin = end + 1;
+    if (line.size() > 65536) continue;
     line = trim(line.substr(0, line.find('\0')));
     const std::size_t equals = line.find('=');
     if (line.empty() || line[0] == '#' || line[0] == ';' || equals == std::string_view::npos) {

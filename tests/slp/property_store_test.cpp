@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -67,7 +68,9 @@ TEST(PropertyStore, HoldsTheDefaults) {
 }
 
 TEST(PropertyStore, ReadsTheFileFormat) {
-  const std::string longScopes(100000, 's');
+  // A line of 64 KiB exactly, newline not counted.
+  const std::string longestScopes(65536 - 20, 's');
+  const std::string longest = "net.slp.useScopes = " + longestScopes;
   const struct {
     std::string text;
     const char* key;
@@ -101,9 +104,13 @@ TEST(PropertyStore, ReadsTheFileFormat) {
       {"net.slp.MTU = 1000\nnet.slp.MTU = 1200\n", "net.slp.MTU", "1200"},
       {"net.slp.MTU = 1000\nnet.slp.MTU = 900", "net.slp.MTU", "900"},
       {"net.slp.extra = 1\n", "net.slp.extra", nullptr},
-      // long lines are read whole: the tail of a long comment is no line of its own
-      {"net.slp.useScopes = " + longScopes + "\n", "net.slp.useScopes", longScopes.c_str()},
-      {"#" + std::string(10000, ' ') + "net.slp.locale = de\n", "net.slp.locale", "en"},
+      // a line of up to 64 KiB is read whole (a byte-order mark not counted); a longer one sets
+      // nothing, the line after it does, and the tail of a long comment is no line of its own
+      {longest + "\n", "net.slp.useScopes", longestScopes.c_str()},
+      {"\xef\xbb\xbf" + longest, "net.slp.useScopes", longestScopes.c_str()},
+      {longest + "\r\nnet.slp.MTU = 900\n", "net.slp.useScopes", "default"},
+      {longest + "\r\nnet.slp.MTU = 900\n", "net.slp.MTU", "900"},
+      {"#" + std::string(70000, ' ') + "net.slp.locale = de\n", "net.slp.locale", "en"},
       // bytes that are not text
       {"net.slp.locale = de \0xx\n"s, "net.slp.locale", "de"},
       {"net.slp.locale = \0de\n"s, "net.slp.locale", "en"},
@@ -194,16 +201,26 @@ TEST(PropertyStore, ReadsFilesLargerThanTheMemoryLeft) {
   const auto unknownKey = [](int i) {
     return "net.slp.x" + std::to_string(1000000000 + i) + std::string(78, 'x') + "=1\n";
   };
+  // A setting, then NULs up to `size` bytes that take no room on the disk.
+  const auto sparse = [&dir](const std::string& name, std::uintmax_t size) {
+    const std::string path = dir.write(name, "net.slp.MTU = 900\n");
+    std::filesystem::resize_file(path, size);
+    return path;
+  };
   const struct {
     std::string path;
     const char* mtu;  // what the store holds after reading the file
   } cases[] = {
       // Read line by line, comments need no more than a line's memory.
       {large("comments.conf", "", comment, "net.slp.MTU = 900\n"), "900"},
-      // A line longer than the memory left drops its file whole.
-      {large("scopes.conf", "net.slp.MTU = 900\nnet.slp.useScopes = ", scopes, "\n"), "1400"},
+      // A line over the length limit is skipped without being kept, however long.
+      {large("scopes.conf", "net.slp.useScopes = ", scopes, "\nnet.slp.MTU = 900\n"), "900"},
       // Keys without a default are forgotten, so that many of them cost nothing.
       {large("unknown.conf", "", unknownKey, "net.slp.MTU = 900\n"), "900"},
+      // Read to the 64 MiB limit; one byte more and it is dropped whole, its setting too, as
+      // when a read fails part-way.
+      {sparse("limit.conf", 64 << 20), "900"},
+      {sparse("over.conf", (64 << 20) + 1), "1400"},
   };
   for (const auto& c : cases) {
     const auto loadWithLittleMemory = [&c] {
