@@ -1,8 +1,10 @@
 // property_store_test.cpp: the built-in store's defaults, file format and layering.
 #include "slp/property_store.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -144,9 +146,20 @@ TEST(PropertyStore, LayersDefaultsGlobalFileAndOverride) {
   const std::string missing = dir.path("missing.conf");
   const std::string directory = dir.path("conf.d");
   std::filesystem::create_directory(directory);
-  // Without a writer, opening it to read would wait for one.
+  // Without a writer, opening it to read would wait for one. What its writer left in it stays
+  // while `fifoKept` is open: a reader would take it, and then an end of file.
   const std::string fifo = dir.path("fifo");
   ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+  const int fifoKept = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  const int fifoWriter = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+  ASSERT_EQ(25, write(fifoWriter, "net.slp.useScopes = FIFO\n", 25));
+  close(fifoWriter);
+  // A device with a setting to read, then an end of file (^D): a terminal, as its keyboard
+  // would give them.
+  const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
+  const std::string device = ptsname(terminal);
+  ASSERT_EQ(25, write(terminal, "net.slp.useScopes = TTY\n\x04", 25));
   // Opening a path beneath a plain file fails even for root, who can read any file.
   const std::string beneathFile = global + "/slp.conf";
 
@@ -167,6 +180,7 @@ TEST(PropertyStore, LayersDefaultsGlobalFileAndOverride) {
       {global, beneathFile.c_str(), "SALES", "10.0.0.5", "false"},
       {fifo, override.c_str(), "default", "10.0.0.9", "true"},
       {global, fifo.c_str(), "SALES", "10.0.0.5", "false"},
+      {global, device.c_str(), "SALES", "10.0.0.5", "false"},
       {global, "", "SALES", "10.0.0.5", "false"},
       {missing, nullptr, "default", "", "false"},
   };
@@ -179,6 +193,8 @@ TEST(PropertyStore, LayersDefaultsGlobalFileAndOverride) {
     EXPECT_EQ(shown(c.isDA), shown(store.find("net.slp.isDA"))) << context;
     EXPECT_EQ(shown("1400"), shown(store.find("net.slp.MTU"))) << context;
   }
+  close(terminal);
+  close(fifoKept);
 }
 
 TEST(PropertyStore, ReadsFilesLargerThanTheMemoryLeft) {
