@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <new>
@@ -13,7 +14,7 @@
 
 namespace {
 
-using Values = std::map<std::string, std::string, std::less<>>;
+using Values = std::map<std::string, std::string, ShorterNameFirst>;
 
 struct Default {
   const char* name;
@@ -64,23 +65,42 @@ std::string_view trimmed(std::string_view text) {
   return text;
 }
 
+// Where `c` first appears in `text`, or its size when it does not. Scanned in place: a file can
+// hold tens of millions of short lines, and a library call for each costs more than the scan.
+std::size_t offsetOf(std::string_view text, char c) {
+  std::size_t offset = 0;
+  while (offset < text.size() && text[offset] != c) ++offset;
+  return offset;
+}
+
 // What an editor may put at the very start of a file saved as UTF-8.
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// The longest line that can set a property, its newline not counted. A longer one is skipped to
+// its end without being kept, so a file's lines never hold more memory than this.
+constexpr std::size_t kLongestLine = std::size_t{64} * 1024;
+
+// The most of a file that is read. A longer file, or one that never ends (/proc/self/pagemap),
+// is dropped whole, unread beyond this point.
+constexpr std::size_t kReadLimit = std::size_t{64} * 1024 * 1024;
 
 // Layers the setting one line makes over `values`; a comment or a line that sets nothing
 // changes nothing.
 void applyLine(std::string_view line, Values& values) {
   // Callers receive values as C strings, so a NUL ends the line's text: what is stored is what
   // they can see.
-  line = trimmed(line.substr(0, line.find('\0')));
+  line = trimmed(line.substr(0, offsetOf(line, '\0')));
   if (line.empty() || line.front() == '#' || line.front() == ';') return;
-  const std::size_t equals = line.find('=');
-  if (equals == std::string_view::npos) return;
+  const std::size_t equals = offsetOf(line, '=');
+  if (equals == line.size()) return;
   const std::string_view name = trimmed(line.substr(0, equals));
   const std::string_view value = trimmed(line.substr(equals + 1));
   // An empty value leaves the earlier one in force.
   if (name.empty() || value.empty()) return;
-  values.insert_or_assign(std::string(name), std::string(value));
+  // Nothing but the properties with defaults is ever asked for, so any other name is forgotten:
+  // a file of unknown keys costs no memory.
+  const auto known = values.find(name);
+  if (known != values.end()) known->second.assign(value);
 }
 
 class FileDescriptor {
@@ -98,36 +118,58 @@ class FileDescriptor {
 };
 
 // Layers each line of the file open on `file` over `values` as soon as it has been read whole,
-// so that memory holds one line, never the file. False when a read fails.
+// so that memory holds one line, never the file. False when the file cannot be read to its end:
+// a read fails, or it goes on past the read limit.
 bool applyLines(int file, Values& values) {
-  std::string line;  // the current line, as far as it has been read
+  std::string line;  // a line begun in an earlier chunk, as far as it is short enough to keep
+  bool tooLong = false;
   bool firstLine = true;
+  const auto keep = [&](std::string_view piece) {
+    if (tooLong) return;
+    // Room for a first line's byte-order mark, which is no part of its length.
+    if (line.size() + piece.size() > kLongestLine + kByteOrderMark.size()) {
+      tooLong = true;
+      line.clear();
+      return;
+    }
+    line.append(piece);
+  };
   const auto endLine = [&] {
     std::string_view text(line);
     if (firstLine && text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
       text.remove_prefix(kByteOrderMark.size());
     }
-    applyLine(text, values);
+    if (!tooLong && text.size() <= kLongestLine) applyLine(text, values);
     line.clear();
+    tooLong = false;
     firstLine = false;
   };
   char chunk[8192];
+  // One byte past the limit tells a file that goes on from one that ends there.
+  std::size_t unread = kReadLimit + 1;
   for (;;) {
-    const ssize_t got = read(file, chunk, sizeof chunk);
+    const ssize_t got = read(file, chunk, std::min(sizeof chunk, unread));
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return false;
+    // A failed read and a file that goes on past the limit end alike: the file is dropped.
+    if (got < 0 || static_cast<std::size_t>(got) == unread) return false;
     if (got == 0) {
       endLine();  // a last line without a newline counts too
       return true;
     }
+    unread -= static_cast<std::size_t>(got);
     std::string_view text(chunk, static_cast<std::size_t>(got));
-    for (std::size_t newline = text.find('\n'); newline != std::string_view::npos;
-         newline = text.find('\n')) {
-      line.append(text.substr(0, newline));
+    std::size_t newline = offsetOf(text, '\n');
+    if (newline < text.size()) {
+      keep(text.substr(0, newline));
       endLine();
       text.remove_prefix(newline + 1);
+      // The lines that lie whole in this chunk, neither first nor long, are read where they are.
+      while ((newline = offsetOf(text, '\n')) < text.size()) {
+        applyLine(text.substr(0, newline), values);
+        text.remove_prefix(newline + 1);
+      }
     }
-    line.append(text);
+    keep(text);
   }
 }
 
@@ -144,7 +186,8 @@ void PropertyStore::loadFile(const std::string& path) {
   if (file.get() < 0) return;
   struct stat status;
   if (fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) return;
-  // A file that cannot be read to its end is dropped whole rather than applied in part.
+  // A file that cannot be read to its end, whatever the reason, is dropped whole rather than
+  // applied in part.
   try {
     Values layered = values_;
     if (applyLines(file.get(), layered)) values_.swap(layered);

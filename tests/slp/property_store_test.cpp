@@ -1,9 +1,12 @@
 // property_store_test.cpp: the built-in store's defaults, file format and layering.
 #include "slp/property_store.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -67,7 +70,9 @@ TEST(PropertyStore, HoldsTheDefaults) {
 }
 
 TEST(PropertyStore, ReadsTheFileFormat) {
-  const std::string longScopes(100000, 's');
+  // A line of 64 KiB exactly, newline not counted.
+  const std::string longestScopes(65536 - 20, 's');
+  const std::string longest = "net.slp.useScopes = " + longestScopes;
   const struct {
     std::string text;
     const char* key;
@@ -95,15 +100,19 @@ TEST(PropertyStore, ReadsTheFileFormat) {
       {"net.slp.isDA =\n", "net.slp.isDA", "false"},
       {"net.slp.locale = de\nnet.slp.locale = \t \r\n", "net.slp.locale", "de"},
       {"\n\n   \n\t\n", "net.slp.locale", "en"},
-      // names are case-sensitive; a later line wins
+      // names are case-sensitive, only those with defaults are kept; a later line wins
       {"NET.SLP.ISDA = true\n", "net.slp.isDA", "false"},
-      {"NET.SLP.ISDA = true\n", "NET.SLP.ISDA", "true"},
+      {"NET.SLP.ISDA = true\n", "NET.SLP.ISDA", nullptr},
       {"net.slp.MTU = 1000\nnet.slp.MTU = 1200\n", "net.slp.MTU", "1200"},
       {"net.slp.MTU = 1000\nnet.slp.MTU = 900", "net.slp.MTU", "900"},
-      {"net.slp.extra = 1\n", "net.slp.extra", "1"},
-      // long lines are read whole: the tail of a long comment is no line of its own
-      {"net.slp.useScopes = " + longScopes + "\n", "net.slp.useScopes", longScopes.c_str()},
-      {"#" + std::string(10000, ' ') + "net.slp.locale = de\n", "net.slp.locale", "en"},
+      {"net.slp.extra = 1\n", "net.slp.extra", nullptr},
+      // a line of up to 64 KiB is read whole (a byte-order mark not counted); a longer one sets
+      // nothing, the line after it does, and the tail of a long comment is no line of its own
+      {longest + "\n", "net.slp.useScopes", longestScopes.c_str()},
+      {"\xef\xbb\xbf" + longest, "net.slp.useScopes", longestScopes.c_str()},
+      {longest + "\r\nnet.slp.MTU = 900\n", "net.slp.useScopes", "default"},
+      {longest + "\r\nnet.slp.MTU = 900\n", "net.slp.MTU", "900"},
+      {"#" + std::string(70000, ' ') + "net.slp.locale = de\n", "net.slp.locale", "en"},
       // bytes that are not text
       {"net.slp.locale = de \0xx\n"s, "net.slp.locale", "de"},
       {"net.slp.locale = \0de\n"s, "net.slp.locale", "en"},
@@ -111,11 +120,11 @@ TEST(PropertyStore, ReadsTheFileFormat) {
       {"\0net.slp.locale = de\n"s, "net.slp.locale", "en"},
       {"net.slp.useScopes = \xa0\xc3\xa9t\xe9\xff\xa0\n", "net.slp.useScopes",
        "\xa0\xc3\xa9t\xe9\xff\xa0"},
-      {"\xff\xfe = x\n", "\xff\xfe", "x"},
+      {"net.slp.locale\xff = x\n", "net.slp.locale", "en"},
       // every control byte is white space, DEL is not; a byte-order mark opens a file only
       {"\x01net.slp.locale\x1f=\x1b de\x02\x7f\x1e\n", "net.slp.locale", "de\x02\x7f"},
       {"\xef\xbb\xbfnet.slp.locale = de\n", "net.slp.locale", "de"},
-      {"\n\xef\xbb\xbfnet.slp.locale = de\n", "\xef\xbb\xbfnet.slp.locale", "de"},
+      {"\n\xef\xbb\xbfnet.slp.locale = de\n", "net.slp.locale", "en"},
   };
   const TempDir dir;
   for (const auto& c : cases) {
@@ -137,9 +146,20 @@ TEST(PropertyStore, LayersDefaultsGlobalFileAndOverride) {
   const std::string missing = dir.path("missing.conf");
   const std::string directory = dir.path("conf.d");
   std::filesystem::create_directory(directory);
-  // Without a writer, opening it to read would wait for one.
+  // Without a writer, opening it to read would wait for one. What its writer left in it stays
+  // while `fifoKept` is open: a reader would take it, and then an end of file.
   const std::string fifo = dir.path("fifo");
   ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+  const int fifoKept = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  const int fifoWriter = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+  ASSERT_EQ(25, write(fifoWriter, "net.slp.useScopes = FIFO\n", 25));
+  close(fifoWriter);
+  // A device with a setting to read, then an end of file (^D): a terminal, as its keyboard
+  // would give them.
+  const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
+  const std::string device = ptsname(terminal);
+  ASSERT_EQ(25, write(terminal, "net.slp.useScopes = TTY\n\x04", 25));
   // Opening a path beneath a plain file fails even for root, who can read any file.
   const std::string beneathFile = global + "/slp.conf";
 
@@ -160,6 +180,7 @@ TEST(PropertyStore, LayersDefaultsGlobalFileAndOverride) {
       {global, beneathFile.c_str(), "SALES", "10.0.0.5", "false"},
       {fifo, override.c_str(), "default", "10.0.0.9", "true"},
       {global, fifo.c_str(), "SALES", "10.0.0.5", "false"},
+      {global, device.c_str(), "SALES", "10.0.0.5", "false"},
       {global, "", "SALES", "10.0.0.5", "false"},
       {missing, nullptr, "default", "", "false"},
   };
@@ -172,6 +193,8 @@ TEST(PropertyStore, LayersDefaultsGlobalFileAndOverride) {
     EXPECT_EQ(shown(c.isDA), shown(store.find("net.slp.isDA"))) << context;
     EXPECT_EQ(shown("1400"), shown(store.find("net.slp.MTU"))) << context;
   }
+  close(terminal);
+  close(fifoKept);
 }
 
 TEST(PropertyStore, ReadsFilesLargerThanTheMemoryLeft) {
@@ -179,26 +202,41 @@ TEST(PropertyStore, ReadsFilesLargerThanTheMemoryLeft) {
   GTEST_SKIP() << "AddressSanitizer reserves terabytes of address space, so an address-space "
                   "limit cannot make an allocation fail";
 #endif
-  // 32 MiB of text in lines of 100 bytes, with 16 MiB of memory to spare.
+  // 32 MiB of text in lines of 100 bytes (line(i) is line i), with 16 MiB of memory to spare.
   const TempDir dir;
-  const auto large = [&dir](const std::string& name, const std::string& head,
-                            const std::string& line, const std::string& tail) {
+  const auto large = [&dir](const std::string& name, const std::string& head, const auto& line,
+                            const std::string& tail) {
     std::ofstream out(dir.path(name), std::ios::binary);
     out << head;
-    for (int i = 0; i < (32 << 20) / 100; ++i) out << line;
+    for (int i = 0; i < (32 << 20) / 100; ++i) out << line(i);
     out << tail;
     return dir.path(name);
   };
-  const std::string comment = std::string(99, '#') + "\n";
+  const auto comment = [](int) { return std::string(99, '#') + "\n"; };
+  const auto scopes = [](int) { return std::string(100, 's'); };
+  const auto unknownKey = [](int i) {
+    return "net.slp.x" + std::to_string(1000000000 + i) + std::string(78, 'x') + "=1\n";
+  };
+  // A setting, then NULs up to `size` bytes that take no room on the disk.
+  const auto sparse = [&dir](const std::string& name, std::uintmax_t size) {
+    const std::string path = dir.write(name, "net.slp.MTU = 900\n");
+    std::filesystem::resize_file(path, size);
+    return path;
+  };
   const struct {
     std::string path;
     const char* mtu;  // what the store holds after reading the file
   } cases[] = {
       // Read line by line, comments need no more than a line's memory.
       {large("comments.conf", "", comment, "net.slp.MTU = 900\n"), "900"},
-      // A line longer than the memory left drops its file whole.
-      {large("scopes.conf", "net.slp.MTU = 900\nnet.slp.useScopes = ", std::string(100, 's'), "\n"),
-       "1400"},
+      // A line over the length limit is skipped without being kept, however long.
+      {large("scopes.conf", "net.slp.useScopes = ", scopes, "\nnet.slp.MTU = 900\n"), "900"},
+      // Keys without a default are forgotten, so that many of them cost nothing.
+      {large("unknown.conf", "", unknownKey, "net.slp.MTU = 900\n"), "900"},
+      // Read to the 64 MiB limit; one byte more and it is dropped whole, its setting too, as
+      // when a read fails part-way.
+      {sparse("limit.conf", 64 << 20), "900"},
+      {sparse("over.conf", (64 << 20) + 1), "1400"},
   };
   for (const auto& c : cases) {
     const auto loadWithLittleMemory = [&c] {
