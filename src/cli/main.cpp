@@ -63,7 +63,7 @@ void printBriefUsage() {
 int run(int argc, char** argv) {
   CommandLine commandLine(
       gettext("Displays diagnostic information for the Service Location Protocol driver"), ' ',
-      "0.1");
+      TOLVANE_VERSION);
   std::deque<TCLAP::SwitchArg> configurationSwitches;
   for (const SectionSwitch& section : kConfigurationSwitches) {
     commandLine.add(configurationSwitches.emplace_back(section.flag, section.name,

@@ -215,7 +215,8 @@ TEST_F(Report, NoArgumentsPrintsTheBriefUsage) {
 }
 
 TEST_F(Report, HelpAndVersionAreTheParsersAndPrintNoBanner) {
-  const std::string version = std::string("\n") + TOLVANE_BINARY + "  version: 0.1\n\n";
+  const std::string version =
+      std::string("\n") + TOLVANE_BINARY + "  version: " TOLVANE_VERSION "\n\n";
   const struct {
     std::vector<std::string> args;
     bool isVersion;
