@@ -346,6 +346,31 @@ TEST_F(Report, WaitsForRoomOnAFullNonBlockingPipe) {
             runIntoFullPipe(STDERR_FILENO, {"-x"}, config_.path()));
 }
 
+TEST_F(Report, RunsOrSaysNotEnoughMemoryUnderAnyAddressSpaceLimit) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer reserves terabytes of address space";
+#endif
+  const std::string report = runWithEveryKey({"-O"}).out;
+  int refused = 0;
+  for (int kib = 2048; kib <= 8192; kib += 8) {
+    SCOPED_TRACE(std::to_string(kib) + " KiB");
+    const ProcessResult result =
+        runShell("ulimit -v " + std::to_string(kib) + " && exec '" + TOLVANE_BINARY + "' -O",
+                 {"OpenSLPConfig=" + config_.path()});
+    // Under the smallest limits the loader cannot map the C library: the program never runs.
+    if (result.exitStatus == 127 && result.out.empty()) continue;
+    if (result.exitStatus == 255) {
+      ++refused;
+      EXPECT_EQ("Not enough memory\n", result.err);
+      EXPECT_EQ(0u, report.rfind(result.out, 0)) << "what was printed before stays whole";
+      continue;
+    }
+    EXPECT_EQ(0, result.exitStatus) << result.err;
+    EXPECT_EQ(report, result.out);
+  }
+  EXPECT_LT(0, refused) << "no limit left the program short of memory after it started";
+}
+
 TEST_F(Report, AFailedWriteEndsTheRunWithAReason) {
   const std::string program = std::string("'") + TOLVANE_BINARY + "'";
   // The write end of a FIFO whose reader has gone, with SIGPIPE ignored.
