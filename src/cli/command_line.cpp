@@ -29,11 +29,7 @@ void ParserOutput::failure(TCLAP::CmdLineInterface& commandLine, TCLAP::ArgExcep
   // argId() is "Argument: " and the argument, or a blank when the failure names none.
   const std::string prefix = "Argument: ";
   const std::string id = exception.argId();
-  if (id.rfind(prefix, 0) != 0) {
-    TCLAP::StdOutput::failure(commandLine, exception);
-    return;
-  }
-  const std::string argument = id.substr(prefix.size());
+  const std::string argument = id.rfind(prefix, 0) == 0 ? id.substr(prefix.size()) : "";
   const std::string text = shown(argument);
   if (text == argument) {
     TCLAP::StdOutput::failure(commandLine, exception);
