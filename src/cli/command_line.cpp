@@ -9,6 +9,8 @@
 #include <iostream>
 #include <iterator>
 
+#include "streams/exit_status.h"
+
 namespace {
 
 bool isControlByte(char c) {
@@ -42,14 +44,14 @@ void ParserOutput::failure(TCLAP::CmdLineInterface& commandLine, TCLAP::ArgExcep
 std::string ParserOutput::shown(const std::string& argument) const {
   // The parser marks taken letters in place, so the argument stands at the same index, with
   // the same length, among the arguments as given.
-  const auto at = std::find(parsed_.begin(), parsed_.end(), argument);
-  const auto index = static_cast<std::size_t>(at - parsed_.begin());
-  const std::string* given = index < given_.size() ? &given_[index] : nullptr;
+  const auto at = std::find(parsed.begin(), parsed.end(), argument);
+  const auto index = static_cast<std::size_t>(at - parsed.begin());
+  const std::string* asGiven = index < given.size() ? &given[index] : nullptr;
   const char taken = TCLAP::Arg::blankChar();
   std::string text = argument;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    const bool control =
-        given != nullptr ? isControlByte((*given)[i]) : text[i] != taken && isControlByte(text[i]);
+    const bool control = asGiven != nullptr ? isControlByte((*asGiven)[i])
+                                            : text[i] != taken && isControlByte(text[i]);
     if (control) {
       text[i] = '?';
     } else if (text[i] == taken) {
@@ -61,14 +63,14 @@ std::string ParserOutput::shown(const std::string& argument) const {
 
 CommandLine::CommandLine(const std::string& message, char delimiter, const std::string& version)
     : TCLAP::CmdLine(message, delimiter, version, false),
-      helpVisitor_(this, &_output),
-      versionVisitor_(this, &_output),
-      help_("h", "help", "Displays usage information and exits.", false, &helpVisitor_),
-      version_("v", "version", "Displays version information and exits.", false,
-               &versionVisitor_) {
-  setOutput(&output_);
-  add(help_);
-  add(version_);
+      helpVisitor(this, &_output),
+      versionVisitor(this, &_output),
+      helpSwitch("h", "help", "Displays usage information and exits.", false, &helpVisitor),
+      versionSwitch("v", "version", "Displays version information and exits.", false,
+                    &versionVisitor) {
+  setOutput(&parserOutput);
+  add(helpSwitch);
+  add(versionSwitch);
   // The parser lists the last added first; put --ignore_rest, which the base added before
   // these two, back in front of them so the usage reads "[--] [-v] [-h]" at its end.
   std::list<TCLAP::Arg*>& args = getArgList();
@@ -76,19 +78,19 @@ CommandLine::CommandLine(const std::string& message, char delimiter, const std::
 }
 
 void CommandLine::parse(int argc, const char* const* argv) {
-  arguments_.assign(argv, argv + argc);
-  if (!arguments_.empty()) {
-    std::string& name = arguments_.front();
+  arguments.assign(argv, argv + argc);
+  if (!arguments.empty()) {
+    std::string& name = arguments.front();
     std::replace_if(name.begin(), name.end(), isControlByte, '?');
     // The parser takes the name off the front, which leaves both lists alike.
-    given_.assign(std::next(arguments_.begin()), arguments_.end());
+    given.assign(std::next(arguments.begin()), arguments.end());
   }
-  TCLAP::CmdLine::parse(arguments_);
+  TCLAP::CmdLine::parse(arguments);
 }
 
 int reportArgumentException(const TCLAP::ArgException& exception, std::ostream& err) {
   // argId() is a single blank for an exception without an argument, else "Argument: " and it.
   err << gettext("error: ") << exception.error() << gettext(" for arg ") << exception.argId()
       << std::endl;
-  return 1;
+  return kExitUsage;
 }

@@ -37,14 +37,14 @@ class ParserOutput : public TCLAP::StdOutput {
   // `parsed`: the arguments as the parser works on them, marking taken letters in place;
   // `given`: the same arguments as they were given.
   ParserOutput(const std::vector<std::string>& parsed, const std::vector<std::string>& given)
-      : parsed_(parsed), given_(given) {}
+      : parsed(parsed), given(given) {}
   void failure(TCLAP::CmdLineInterface& commandLine, TCLAP::ArgException& exception) override;
 
  private:
   std::string shown(const std::string& argument) const;
 
-  const std::vector<std::string>& parsed_;
-  const std::vector<std::string>& given_;
+  const std::vector<std::string>& parsed;
+  const std::vector<std::string>& given;
 };
 
 class CommandLine : public TCLAP::CmdLine {
@@ -60,13 +60,13 @@ class CommandLine : public TCLAP::CmdLine {
   bool hasHelpAndVersion() override { return true; }
 
  private:
-  std::vector<std::string> arguments_;  // as the parser leaves them
-  std::vector<std::string> given_;      // as given, without the program's name
-  ParserOutput output_{arguments_, given_};
-  TCLAP::HelpVisitor helpVisitor_;
-  TCLAP::VersionVisitor versionVisitor_;
-  HelpSwitchArg help_;
-  TCLAP::SwitchArg version_;
+  std::vector<std::string> arguments;  // as the parser leaves them
+  std::vector<std::string> given;      // as given, without the program's name
+  ParserOutput parserOutput{arguments, given};
+  TCLAP::HelpVisitor helpVisitor;
+  TCLAP::VersionVisitor versionVisitor;
+  HelpSwitchArg helpSwitch;
+  TCLAP::SwitchArg versionSwitch;
 };
 
 // Reports an argument exception that escaped the parser on `err` as one line; returns the exit

@@ -8,10 +8,11 @@
 #include <iostream>
 
 #include "cli/command_line.h"
+#include "layout/row_layout.h"
 #include "netif/interface_table.h"
 #include "netif/local_interfaces.h"
-#include "report/output.h"
 #include "slpconf/sections.h"
+#include "streams/checked_streams.h"
 
 namespace {
 
@@ -40,24 +41,17 @@ constexpr char kStars[] = "*****************************************************
 
 void printBanner() {
   printLineEnd();
-  std::cout << kStars;
-  printLineEnd();
-  std::cout << gettext("***\t\tBrastock Network Client\t\t\t***");
-  printLineEnd();
-  std::cout << gettext("***\t\tService Location Protocol\t\t***");
-  printLineEnd();
-  std::cout << kStars;
-  printLineEnd();
+  printLine(kStars);
+  printLine(gettext("***\t\tBrastock Network Client\t\t\t***"));
+  printLine(gettext("***\t\tService Location Protocol\t\t***"));
+  printLine(kStars);
   printLineEnd();
 }
 
 void printBriefUsage() {
-  std::cout << gettext("Brief USAGE:");
-  printLineEnd();
-  std::cout << "tolvane  [-A] [-I] [-R] [-S] [-N] [-T] [-D] [-C] [-P] [-O] [--]";
-  printLineEnd();
-  std::cout << "\t[--version] [-h] ";
-  printLineEnd();
+  printLine(gettext("Brief USAGE:"));
+  printLine("tolvane  [-A] [-I] [-R] [-S] [-N] [-T] [-D] [-C] [-P] [-O] [--]");
+  printLine("\t[--version] [-h] ");
 }
 
 int run(int argc, char** argv) {
@@ -82,7 +76,7 @@ int run(int argc, char** argv) {
   printBanner();
   if (argc <= 1) {
     printBriefUsage();
-    return 0;
+    return kExitSuccess;
   }
 
   InterfaceTable interfaces;
@@ -94,7 +88,7 @@ int run(int argc, char** argv) {
     for (const SectionSwitch& section : kConfigurationSwitches) section.print();
     printLocalInterfaces(interfaces);
   }
-  return 0;
+  return kExitSuccess;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // interface_table.cpp: lists the host's IPv4 interfaces and asks the kernel about one of them.
 #include "netif/interface_table.h"
 
+#include <arpa/inet.h>
 #include <libintl.h>
 #include <netinet/in.h>
 #include <sys/ioctl.h>
@@ -11,9 +12,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
-#include "report/system_error.h"
+#include "streams/checked_streams.h"
 
 namespace {
 
@@ -31,16 +33,19 @@ int kernelIoctl(int socket, unsigned long request, void* argument) {
 }
 
 [[noreturn]] void exitOnFailedRequest(unsigned long request) {
-  exitOnSystemError(ioctlFailureText + std::to_string(request));
+  exitOnSystemError(ioctlFailureText, std::to_string(request));
 }
 
-// The four bytes of sin_addr as they stand in memory, which is network order.
-std::string dottedQuad(const sockaddr& address) {
-  const auto* bytes =
-      reinterpret_cast<const unsigned char*>(&address) + offsetof(sockaddr_in, sin_addr);
-  // At most 15 characters: the buffer always holds them whole.
-  (void)std::snprintf(textBuffer, sizeof textBuffer, "%hhu.%hhu.%hhu.%hhu", bytes[0], bytes[1],
-                      bytes[2], bytes[3]);
+// The file lists devices, not aliases: eth0:1 counts on eth0's line.
+std::string_view deviceName(std::string_view interfaceName) {
+  return interfaceName.substr(0, interfaceName.find(':'));
+}
+
+// An IPv4 address: at most 15 characters, so the buffer always holds them whole.
+const char* dottedQuad(const sockaddr& address) {
+  sockaddr_in inet;
+  std::memcpy(&inet, &address, sizeof inet);
+  (void)inet_ntop(AF_INET, &inet.sin_addr, textBuffer, sizeof textBuffer);
   return textBuffer;
 }
 
@@ -53,13 +58,13 @@ InterfaceTable::InterfaceTable() = default;
 InterfaceTable::InterfaceTable(KernelAccess kernel) : kernel(std::move(kernel)) {}
 
 InterfaceTable::~InterfaceTable() {
-  endSection();
+  closeSocket();
   std::free(conf.ifc_buf);
 }
 
 void InterfaceTable::enumerate() {
-  countersLoaded = false;
-  endSection();
+  snapshotLoaded = false;
+  closeSocket();
   sectionSocket = kernel.openSocket(AF_INET, SOCK_DGRAM, 0);
   if (sectionSocket == -1) exitOnSystemError(gettext("Can't open socket"));
 
@@ -89,7 +94,7 @@ void InterfaceTable::enumerate() {
   total = conf.ifc_len / static_cast<int>(sizeof(ifreq));
 }
 
-void InterfaceTable::endSection() {
+void InterfaceTable::closeSocket() {
   if (sectionSocket == -1) return;
   kernel.closeSocket(sectionSocket);
   sectionSocket = -1;
@@ -128,4 +133,35 @@ void InterfaceTable::formatHardwareAddress() {
   (void)std::snprintf(textBuffer, sizeof textBuffer, "%02x:%02x:%02x:%02x:%02x:%02x", bytes[0],
                       bytes[1], bytes[2], bytes[3], bytes[4], bytes[5]);
   setHardwareAddress(textBuffer);
+}
+
+void InterfaceTable::readTrafficCounters() {
+  // A name without a line of its own shows zeros, never the previous interface's totals.
+  counters = TrafficCounters{};
+
+  // Read once a section, at its first probe: the section's counters are of one instant, and a
+  // section that probes nothing never opens the file.
+  if (!snapshotLoaded) {
+    switch (snapshot.loadFile(kernel.countersPath)) {
+      case CounterLoad::kLoaded:
+        break;
+      case CounterLoad::kCannotOpen:
+        exitOnSystemError(gettext("Can't open file /proc/net/dev"));
+      case CounterLoad::kOutOfMemory:
+        exitOnSystemError(gettext("Not enough memory to read /proc/net/dev"));
+      case CounterLoad::kReadFailed:
+        exitOnSystemError(gettext("Can't read data from file"));
+    }
+    snapshotLoaded = true;
+  }
+
+  switch (snapshot.find(deviceName(ifName), counters)) {
+    case CounterScan::kFound:
+    case CounterScan::kNotFound:
+      return;
+    case CounterScan::kWrongFormat:
+      exitOnSystemError(gettext("Wrong format of /proc/net/dev. Sorry."));
+    case CounterScan::kShortLine:
+      exitOnSystemError(gettext("Can't read data from file"));
+  }
 }

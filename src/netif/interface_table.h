@@ -32,8 +32,8 @@ class InterfaceTable {
   // first record. The next probe reads the counter file afresh too: each listing starts a
   // section of the report.
   void enumerate();
-  // Closes the socket that enumerate() opened; the probes of the section are done.
-  void endSection();
+  // Closes the socket that enumerate() opened, once the probes of the section are done.
+  void closeSocket();
   std::int32_t count() const { return total; }
   ifreq currentRecord() const { return *current; }
   // Checks no bound: callers stop after count() records.
@@ -47,10 +47,10 @@ class InterfaceTable {
   void formatNetmask();
   void formatHardwareAddress();
 
-  std::string name() const { return ifName; }
-  std::string address() const { return ipText; }
-  std::string hardwareAddress() const { return macText; }
-  std::string netmask() const { return maskText; }
+  const std::string& name() const { return ifName; }
+  const std::string& address() const { return ipText; }
+  const std::string& hardwareAddress() const { return macText; }
+  const std::string& netmask() const { return maskText; }
   std::int32_t mtu() const { return ifMtu; }
   std::uint16_t flags() const { return ifFlags; }
   bool isUp() const { return (ifFlags & IFF_UP) != 0; }
@@ -69,11 +69,11 @@ class InterfaceTable {
   // is read by the first call after enumerate() (or ever), and later calls look names up in
   // that reading.
   void readTrafficCounters();
-  TrafficCounters trafficCounters() const { return counters; }
+  const TrafficCounters& trafficCounters() const { return counters; }
 
  private:
   KernelAccess kernel;
-  int sectionSocket = -1;  // the section's, from enumerate() to endSection()
+  int sectionSocket = -1;  // the section's, from enumerate() to closeSocket()
   ifconf conf{};
   ifreq* current = nullptr;
   std::int32_t total = 0;
@@ -84,6 +84,6 @@ class InterfaceTable {
   std::string maskText;
   std::uint16_t ifFlags = 0;
   TrafficCounters counters;
-  CounterSnapshot counterFile;
-  bool countersLoaded = false;  // counterFile holds this section's reading
+  CounterSnapshot snapshot;
+  bool snapshotLoaded = false;  // the snapshot holds this section's reading
 };

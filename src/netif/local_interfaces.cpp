@@ -4,26 +4,21 @@
 #include <libintl.h>
 
 #include <cstring>
-#include <iostream>
+#include <string>
 
-#include "report/output.h"
+#include "layout/row_layout.h"
 
 namespace {
 
 // Exactly the three bytes, so eth0:1 and a bare eth pass and ETH0 does not.
 bool isEthernetName(const char* name) { return std::memcmp(name, "eth", 3) == 0; }
 
-void printOutIn(std::uint64_t sent, std::uint64_t received) {
-  std::cout << gettext("Out: ") << sent << gettext("\tIn: ") << received;
-  printLineEnd();
+std::string outIn(std::uint64_t sent, std::uint64_t received) {
+  return gettext("Out: ") + std::to_string(sent) + gettext("\tIn: ") + std::to_string(received);
 }
 
-void printBlock(InterfaceTable& table) {
-  printLineEnd();
-  std::cout << gettext("Local Interface\t\t") << table.name();
-  printLineEnd();
-  std::cout << "----------------------------------";
-  printLineEnd();
+void printBlock(const InterfaceTable& table) {
+  printHeading(N_("Local Interface\t\t"), table.name(), Underline::kLabel);
   printAddressRow(table);
   printHardwareAddressRow(table);
   printNetmaskRow(table);
@@ -45,55 +40,43 @@ void printLocalInterfaces(InterfaceTable& table) {
     table.probe();
     printBlock(table);
   }
-  table.endSection();
+  table.closeSocket();
 }
 
-void printAddressRow(InterfaceTable& table) {
-  printRowHead(N_("IP address\t\t"));
-  std::cout << table.address();
-  printLineEnd();
+void printAddressRow(const InterfaceTable& table) {
+  printTextRow(N_("IP address\t\t"), table.address());
 }
 
-void printHardwareAddressRow(InterfaceTable& table) {
-  printRowHead(N_("MAC address\t\t"));
-  std::cout << table.hardwareAddress();
-  printLineEnd();
+void printHardwareAddressRow(const InterfaceTable& table) {
+  printTextRow(N_("MAC address\t\t"), table.hardwareAddress());
 }
 
-void printNetmaskRow(InterfaceTable& table) {
-  printRowHead(N_("Network Mask\t\t"));
-  std::cout << table.netmask();
-  printLineEnd();
+void printNetmaskRow(const InterfaceTable& table) {
+  printTextRow(N_("Network Mask\t\t"), table.netmask());
 }
 
-void printStateRow(InterfaceTable& table) {
-  printRowHead(N_("Operational state\t"));
-  std::cout << (table.isUp() ? gettext("UP") : gettext("DOWN"));
-  printLineEnd();
+void printStateRow(const InterfaceTable& table) {
+  printTextRow(N_("Operational state\t"), table.isUp() ? gettext("UP") : gettext("DOWN"));
 }
 
-void printBroadcastRow(InterfaceTable& table) {
-  printRowHead(N_("Broadcast address valid\t"));
-  printYesNo(table.isBroadcast());
+void printBroadcastRow(const InterfaceTable& table) {
+  printTextRow(N_("Broadcast address valid\t"), yesNo(table.isBroadcast()));
 }
 
-void printMulticastRow(InterfaceTable& table) {
-  printRowHead(N_("Supports multicast\t"));
-  printYesNo(table.isMulticast());
+void printMulticastRow(const InterfaceTable& table) {
+  printTextRow(N_("Supports multicast\t"), yesNo(table.isMulticast()));
 }
 
-void printMtuRow(InterfaceTable& table) {
-  printRowHead(N_("Maximum transmission unit"));
-  std::cout << table.mtu();
-  printLineEnd();
+void printMtuRow(const InterfaceTable& table) {
+  printTextRow(N_("Maximum transmission unit"), std::to_string(table.mtu()));
 }
 
-void printPacketsRow(InterfaceTable& table) {
-  printRowHead(N_("Total packets:\t\t"));
-  printOutIn(table.trafficCounters().txPackets, table.trafficCounters().rxPackets);
+void printPacketsRow(const InterfaceTable& table) {
+  const TrafficCounters& counters = table.trafficCounters();
+  printTextRow(N_("Total packets:\t\t"), outIn(counters.txPackets, counters.rxPackets));
 }
 
-void printBytesRow(InterfaceTable& table) {
-  printRowHead(N_("Total bytes:\t\t"));
-  printOutIn(table.trafficCounters().txBytes, table.trafficCounters().rxBytes);
+void printBytesRow(const InterfaceTable& table) {
+  const TrafficCounters& counters = table.trafficCounters();
+  printTextRow(N_("Total bytes:\t\t"), outIn(counters.txBytes, counters.rxBytes));
 }

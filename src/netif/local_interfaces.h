@@ -6,12 +6,12 @@
 void printLocalInterfaces(InterfaceTable& table);
 
 // One row each of an interface's block, from what the table probed last.
-void printAddressRow(InterfaceTable& table);
-void printHardwareAddressRow(InterfaceTable& table);
-void printNetmaskRow(InterfaceTable& table);
-void printStateRow(InterfaceTable& table);
-void printBroadcastRow(InterfaceTable& table);
-void printMulticastRow(InterfaceTable& table);
-void printMtuRow(InterfaceTable& table);
-void printPacketsRow(InterfaceTable& table);
-void printBytesRow(InterfaceTable& table);
+void printAddressRow(const InterfaceTable& table);
+void printHardwareAddressRow(const InterfaceTable& table);
+void printNetmaskRow(const InterfaceTable& table);
+void printStateRow(const InterfaceTable& table);
+void printBroadcastRow(const InterfaceTable& table);
+void printMulticastRow(const InterfaceTable& table);
+void printMtuRow(const InterfaceTable& table);
+void printPacketsRow(const InterfaceTable& table);
+void printBytesRow(const InterfaceTable& table);

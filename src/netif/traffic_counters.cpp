@@ -2,9 +2,8 @@
 #include "netif/traffic_counters.h"
 
 #include <fcntl.h>
-#include <libintl.h>
+#include <net/if.h>
 #include <sys/stat.h>
-#include <sys/types.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,9 +14,6 @@
 #include <new>
 #include <string_view>
 
-#include "netif/interface_table.h"
-#include "report/system_error.h"
-
 namespace {
 
 // Interface names are at most this long; a longer token in the file names no interface.
@@ -27,12 +23,6 @@ constexpr int kCounterColumns = 16;
 // a page of it is left, so that each read(2) asks the kernel for many lines at once.
 constexpr std::size_t kFirstCapacity = 16384;
 constexpr std::size_t kLeastRead = 4096;
-
-// The file lists devices, not aliases: eth0:1 counts on eth0's line.
-std::string_view deviceName(const std::string& interfaceName) {
-  const std::string_view name(interfaceName);
-  return name.substr(0, name.find(':'));
-}
 
 // The first white-space-delimited word of the name part, or an empty view when it has none.
 std::string_view firstToken(std::string_view namePart) {
@@ -64,21 +54,17 @@ bool parseCounters(const char* text, TrafficCounters& counters) {
   return true;
 }
 
-// Closes the counter file on every way out of the read that returns. The file was only read,
-// so closing it cannot lose anything.
-class CounterFile {
+// Closed on every way out of the read: it was only read, so closing it cannot lose anything.
+class RegularFile {
  public:
-  // Opened without waiting for a FIFO's writer or a device.
-  explicit CounterFile(const char* path)
-      : fd(open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)) {}
-  CounterFile(const CounterFile&) = delete;
-  CounterFile& operator=(const CounterFile&) = delete;
-  ~CounterFile() {
+  explicit RegularFile(const std::string& path)
+      : fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)) {}
+  RegularFile(const RegularFile&) = delete;
+  RegularFile& operator=(const RegularFile&) = delete;
+  ~RegularFile() {
     if (fd >= 0) (void)close(fd);
   }
   int get() const { return fd; }
-  // The kernel's counter file is a regular file; a directory, a FIFO or a device in its place
-  // holds no counters.
   bool isRegular() const {
     struct stat status;
     return fd >= 0 && fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
@@ -92,8 +78,14 @@ class CounterFile {
 
 CounterSnapshot::~CounterSnapshot() { std::free(text); }
 
+CounterLoad CounterSnapshot::loadFile(const std::string& path) {
+  const RegularFile file(path);
+  if (!file.isRegular()) return CounterLoad::kCannotOpen;
+  return load(file.get());
+}
+
 CounterLoad CounterSnapshot::load(int file) {
-  firstLines.clear();
+  countersByDevice.clear();
   endsAtWrongLine = false;
   size = 0;
   for (;;) {
@@ -149,53 +141,24 @@ CounterLoad CounterSnapshot::load(int file) {
         return CounterLoad::kLoaded;
       }
       // emplace keeps an entry already there: a name's first line wins.
-      if (token.size() <= kMaxNameLength) firstLines.emplace(token, lineText.data() + colon + 1);
+      if (token.size() <= kMaxNameLength) {
+        countersByDevice.emplace(token, lineText.data() + colon + 1);
+      }
     }
   } catch (const std::bad_alloc&) {
-    firstLines.clear();
+    countersByDevice.clear();
     return CounterLoad::kOutOfMemory;
   }
   return CounterLoad::kLoaded;
 }
 
 CounterScan CounterSnapshot::find(std::string_view device, TrafficCounters& counters) const {
-  const auto line = firstLines.find(device);
-  if (line == firstLines.end()) {
+  const auto line = countersByDevice.find(device);
+  if (line == countersByDevice.end()) {
     return endsAtWrongLine ? CounterScan::kWrongFormat : CounterScan::kNotFound;
   }
   TrafficCounters found;
   if (!parseCounters(line->second, found)) return CounterScan::kShortLine;
   counters = found;
   return CounterScan::kFound;
-}
-
-void InterfaceTable::readTrafficCounters() {
-  // A name without a line of its own shows zeros, never the previous interface's totals.
-  counters = TrafficCounters{};
-
-  // Read once a section, at its first probe: the section's counters are of one instant, and a
-  // section that probes nothing never opens the file.
-  if (!countersLoaded) {
-    const CounterFile file(kernel.countersPath.c_str());
-    if (!file.isRegular()) exitOnSystemError(gettext("Can't open file /proc/net/dev"));
-    switch (counterFile.load(file.get())) {
-      case CounterLoad::kLoaded:
-        break;
-      case CounterLoad::kOutOfMemory:
-        exitOnSystemError(gettext("Not enough memory to read /proc/net/dev"));
-      case CounterLoad::kReadFailed:
-        exitOnSystemError(gettext("Can't read data from file"));
-    }
-    countersLoaded = true;
-  }
-
-  switch (counterFile.find(deviceName(ifName), counters)) {
-    case CounterScan::kFound:
-    case CounterScan::kNotFound:
-      return;
-    case CounterScan::kWrongFormat:
-      exitOnSystemError(gettext("Wrong format of /proc/net/dev. Sorry."));
-    case CounterScan::kShortLine:
-      exitOnSystemError(gettext("Can't read data from file"));
-  }
 }

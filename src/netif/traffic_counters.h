@@ -2,6 +2,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 
@@ -36,6 +37,7 @@ enum class CounterScan {
 // How a read of the counter file ended. Only kLoaded leaves anything to look up.
 enum class CounterLoad {
   kLoaded,       // read to its end
+  kCannotOpen,   // missing, unreadable, or not a regular file
   kOutOfMemory,  // the file does not fit in the memory left
   kReadFailed,   // read(2) failed
 };
@@ -53,6 +55,8 @@ class CounterSnapshot {
   // the snapshot held: two title lines, then device lines, indexed up to the first line
   // without a name. Whatever the outcome, nothing of an earlier read is left to find.
   CounterLoad load(int file);
+  // Loads the file at `path`, opened without waiting for a writer, when it is a regular file.
+  CounterLoad loadFile(const std::string& path);
   // Answers as a scan of the file from its top would: the first line whose name is `device`
   // wins, and a line without a name before it is kWrongFormat.
   CounterScan find(std::string_view device, TrafficCounters& counters) const;
@@ -62,6 +66,6 @@ class CounterSnapshot {
   std::size_t capacity = 0;
   std::size_t size = 0;
   // The counter part of each name's first line.
-  std::unordered_map<std::string_view, const char*> firstLines;
+  std::unordered_map<std::string_view, const char*> countersByDevice;
   bool endsAtWrongLine = false;  // the index stops before the end of the file
 };

@@ -54,23 +54,15 @@ constexpr Default kDefaults[] = {
 
 // Every control byte and the blank, as the library's own reader has it; a byte above 0x7f is
 // part of a name or value, whatever the locale says.
-bool isBlank(char c) {
+bool isSpaceOrControl(char c) {
   const auto byte = static_cast<unsigned char>(c);
   return byte >= 0x01 && byte <= 0x20;
 }
 
 std::string_view trimmed(std::string_view text) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  while (!text.empty() && isSpaceOrControl(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isSpaceOrControl(text.back())) text.remove_suffix(1);
   return text;
-}
-
-// Where `c` first appears in `text`, or its size when it does not. Scanned in place: a file can
-// hold tens of millions of short lines, and a library call for each costs more than the scan.
-std::size_t offsetOf(std::string_view text, char c) {
-  std::size_t offset = 0;
-  while (offset < text.size() && text[offset] != c) ++offset;
-  return offset;
 }
 
 // What an editor may put at the very start of a file saved as UTF-8.
@@ -89,10 +81,10 @@ constexpr std::size_t kReadLimit = std::size_t{64} * 1024 * 1024;
 void applyLine(std::string_view line, Values& values) {
   // Callers receive values as C strings, so a NUL ends the line's text: what is stored is what
   // they can see.
-  line = trimmed(line.substr(0, offsetOf(line, '\0')));
+  line = trimmed(line.substr(0, line.find('\0')));
   if (line.empty() || line.front() == '#' || line.front() == ';') return;
-  const std::size_t equals = offsetOf(line, '=');
-  if (equals == line.size()) return;
+  const std::size_t equals = line.find('=');
+  if (equals == std::string_view::npos) return;
   const std::string_view name = trimmed(line.substr(0, equals));
   const std::string_view value = trimmed(line.substr(equals + 1));
   // An empty value leaves the earlier one in force.
@@ -103,18 +95,25 @@ void applyLine(std::string_view line, Values& values) {
   if (known != values.end()) known->second.assign(value);
 }
 
-class FileDescriptor {
+// Opened without waiting for a writer or a device, closed on every way out. The interface
+// report has one like it: the store, a library of its own, links nothing of the report.
+class RegularFile {
  public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  ~FileDescriptor() {
-    if (fd_ >= 0) close(fd_);
+  explicit RegularFile(const std::string& path)
+      : fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)) {}
+  RegularFile(const RegularFile&) = delete;
+  RegularFile& operator=(const RegularFile&) = delete;
+  ~RegularFile() {
+    if (fd >= 0) (void)close(fd);
   }
-  int get() const { return fd_; }
+  int get() const { return fd; }
+  bool isRegular() const {
+    struct stat status;
+    return fd >= 0 && fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+  }
 
  private:
-  int fd_;
+  int fd;
 };
 
 // Layers each line of the file open on `file` over `values` as soon as it has been read whole,
@@ -158,13 +157,13 @@ bool applyLines(int file, Values& values) {
     }
     unread -= static_cast<std::size_t>(got);
     std::string_view text(chunk, static_cast<std::size_t>(got));
-    std::size_t newline = offsetOf(text, '\n');
-    if (newline < text.size()) {
+    std::size_t newline = text.find('\n');
+    if (newline != std::string_view::npos) {
       keep(text.substr(0, newline));
       endLine();
       text.remove_prefix(newline + 1);
       // The lines that lie whole in this chunk, neither first nor long, are read where they are.
-      while ((newline = offsetOf(text, '\n')) < text.size()) {
+      while ((newline = text.find('\n')) != std::string_view::npos) {
         applyLine(text.substr(0, newline), values);
         text.remove_prefix(newline + 1);
       }
@@ -176,29 +175,27 @@ bool applyLines(int file, Values& values) {
 }  // namespace
 
 PropertyStore::PropertyStore() {
-  for (const Default& entry : kDefaults) values_[entry.name] = entry.value;
+  for (const Default& entry : kDefaults) values[entry.name] = entry.value;
 }
 
 void PropertyStore::loadFile(const std::string& path) {
-  // Opened without waiting for a writer or a device, and only a regular file is read: a FIFO,
-  // a terminal or /dev/zero could hold the report up for ever.
-  const FileDescriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  if (file.get() < 0) return;
-  struct stat status;
-  if (fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) return;
+  // Only a regular file is read: a FIFO, a terminal or /dev/zero could hold the report up for
+  // ever.
+  const RegularFile file(path);
+  if (!file.isRegular()) return;
   // A file that cannot be read to its end, whatever the reason, is dropped whole rather than
   // applied in part.
   try {
-    Values layered = values_;
-    if (applyLines(file.get(), layered)) values_.swap(layered);
+    Values layered = values;
+    if (applyLines(file.get(), layered)) values.swap(layered);
   } catch (const std::bad_alloc&) {
     // No memory left for one of its lines or values: dropped as if it could not be read.
   }
 }
 
 const char* PropertyStore::find(std::string_view name) const {
-  const auto found = values_.find(name);
-  if (found == values_.end()) return nullptr;
+  const auto found = values.find(name);
+  if (found == values.end()) return nullptr;
   return found->second.c_str();
 }
 

@@ -32,7 +32,7 @@ class PropertyStore {
 
  private:
   // Looked up by the caller's text as it stands, without a copy of it.
-  std::map<std::string, std::string, ShorterNameFirst> values_;
+  std::map<std::string, std::string, ShorterNameFirst> values;
 };
 
 // The store as the library builds it on its first call: the defaults, then the global file,

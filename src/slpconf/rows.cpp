@@ -1,22 +1,22 @@
 // rows.cpp: the five kinds of configuration row.
 #include "slpconf/rows.h"
 
+#include <libintl.h>
 #include <slp.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 #include <list>
+#include <sstream>
 #include <string>
 #include <string_view>
 
 #include "general/comma_split.h"
 
-namespace {
+const char* const secondsText = gettext(" sec.");
 
-// Shown with the stream's default floating format: 1.5, 2e+06, 0.
-void printSeconds(const char* milliseconds) { std::cout << millisecondsToSeconds(milliseconds); }
+namespace {
 
 // How the SLP library reads a boolean property: true exactly when the value begins with one of
 // these, so "yes" and "1" are true, and "False", "no", "off", "on" and "" are false.
@@ -42,60 +42,47 @@ double millisecondsToSeconds(const char* milliseconds) {
 // A property the library does not know shows as an empty value: the row head, then the
 // line end, with nothing in between.
 
-void printYesNoValue(const char* key, const char* reference) {
+const char* yesNoValue(const char* key, const char* reference) {
   const char* value = SLPGetProperty(key);
-  if (value == nullptr) {
-    printLineEnd();
-    return;
-  }
+  if (value == nullptr) return "";
   // Scope names compare without regard to case, and OpenSLP 2.0 spells its own default scope
   // "DEFAULT"; for the empty reference of the DA addresses case makes no difference.
-  if (std::strcmp(reference, "false") == 0) {
-    printYesNo(libraryReadsAsTrue(value));
-  } else {
-    printYesNo(!equalIgnoringAsciiCase(value, reference));
-  }
+  if (std::strcmp(reference, "false") == 0) return yesNo(libraryReadsAsTrue(value));
+  return yesNo(!equalIgnoringAsciiCase(value, reference));
 }
 
 void printYesNoRow(const char* label, const char* key, const char* reference) {
-  printRowHead(label);
-  printYesNoValue(key, reference);
+  printTextRow(label, yesNoValue(key, reference));
 }
 
 void printValueRow(const char* label, const char* key) {
-  printRowHead(label);
   const char* value = SLPGetProperty(key);
-  if (value != nullptr) std::cout << value;
-  printLineEnd();
+  printTextRow(label, value != nullptr ? value : "");
 }
 
 void printUnitRow(const char* label, const char* key, const char* unit) {
-  printRowHead(label);
   const char* value = SLPGetProperty(key);
-  if (value != nullptr) std::cout << value << unit;
-  printLineEnd();
+  printTextRow(label, value != nullptr ? std::string(value) + unit : std::string());
 }
 
 void printMillisecondsRow(const char* label, const char* key) {
-  printRowHead(label);
   const char* value = SLPGetProperty(key);
+  std::ostringstream text;
   if (value != nullptr) {
-    printSeconds(value);
-    std::cout << secondsText;
+    text << millisecondsToSeconds(value) << secondsText;
   }
-  printLineEnd();
+  printTextRow(label, text.str());
 }
 
 void printTimeoutListRow(const char* label, const char* key) {
-  printRowHead(label);
   const char* value = SLPGetProperty(key);
+  std::ostringstream text;
   if (value != nullptr) {
     const std::list<std::string> timeouts = SplitCommaDelimitedString(value, ',');
     for (const std::string& timeout : timeouts) {
-      printSeconds(timeout.c_str());
-      std::cout << ' ';
+      text << millisecondsToSeconds(timeout.c_str()) << ' ';
     }
-    std::cout << secondsText;
+    text << secondsText;
   }
-  printLineEnd();
+  printTextRow(label, text.str());
 }

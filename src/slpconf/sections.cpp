@@ -3,16 +3,10 @@
 
 #include <libintl.h>
 
-#include <iostream>
-
 #include "slpconf/rows.h"
 
 void printSectionHeader(const char* heading) {
-  printLineEnd();
-  std::cout << gettext(heading);
-  printLineEnd();
-  std::cout << "----------------------------------\t\t------------";
-  printLineEnd();
+  printHeading(heading, {}, Underline::kLabelAndValues);
 }
 
 void printOperationalParameters() {

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "netif/network_namespace.h"
+#include "support/network_namespace.h"
 #include "support/process.h"
 #include "support/temp_file.h"
 
@@ -105,7 +105,7 @@ Expected model(const std::vector<std::string>& args) {
 // Random command lines, weighted towards ones that parse, with every kind of oddity mixed in.
 class CommandLineGenerator {
  public:
-  explicit CommandLineGenerator(std::uint64_t seed) : random_(seed) {}
+  explicit CommandLineGenerator(std::uint64_t seed) : engine(seed) {}
 
   std::vector<std::string> next() {
     std::vector<std::string> args;
@@ -117,7 +117,7 @@ class CommandLineGenerator {
   }
 
  private:
-  int pick(int bound) { return std::uniform_int_distribution<int>(0, bound - 1)(random_); }
+  int pick(int bound) { return std::uniform_int_distribution<int>(0, bound - 1)(engine); }
 
   std::string randomBytes(int length, int lowest) {
     std::string text;
@@ -173,7 +173,7 @@ class CommandLineGenerator {
     }
   }
 
-  std::mt19937_64 random_;
+  std::mt19937_64 engine;
 };
 
 std::string printable(const std::vector<std::string>& args) {
@@ -196,12 +196,9 @@ std::string printable(const std::vector<std::string>& args) {
   return text;
 }
 
-class RandomCommandLines : public testing::Test {
+// In namespaces of its own the host has no eth interface: -I and -A add nothing.
+class RandomCommandLines : public NamespaceTest {
  protected:
-  void SetUp() override {
-    if (!spaces.failure().empty()) GTEST_SKIP() << spaces.failure();
-  }
-
   ProcessResult run(const std::vector<std::string>& args) const {
     return runProgram(TOLVANE_BINARY, args, {"OpenSLPConfig=" + config.path()});
   }
@@ -214,7 +211,6 @@ class RandomCommandLines : public testing::Test {
     return result.out;
   }
 
-  NetworkNamespaces spaces;  // no eth interface in it: -I and -A add nothing
   TempFile config{
       "net.slp.useScopes = ONE, TWO\n"
       "net.slp.multicastTimeouts = 250,,1250\n"

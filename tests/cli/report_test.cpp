@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "support/memory_limit.h"
 #include "support/process.h"
 #include "support/report_text.h"
 #include "support/temp_file.h"
@@ -122,7 +123,7 @@ class Report : public ::testing::Test {
  protected:
   // The program with the test's configuration file over the library's defaults.
   ProcessResult runWithEveryKey(const std::vector<std::string>& args) const {
-    return runProgram(TOLVANE_BINARY, args, {"OpenSLPConfig=" + config_.path()});
+    return runProgram(TOLVANE_BINARY, args, {"OpenSLPConfig=" + config.path()});
   }
 
   // The program with the library's defaults only.
@@ -130,7 +131,7 @@ class Report : public ::testing::Test {
     return runProgram(TOLVANE_BINARY, args, {"OpenSLPConfig=/nonexistent/slp.conf"});
   }
 
-  TempFile config_{kEveryKey};
+  TempFile config{kEveryKey};
 };
 
 void expectSuccess(const ProcessResult& result, const std::string& out) {
@@ -202,7 +203,7 @@ TEST_F(Report, AllPrintsEverySectionAfterTheSelectedOnes) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
     std::vector<std::string> args{"-n", TOLVANE_BINARY};
     args.insert(args.end(), c.args.begin(), c.args.end());
-    expectSuccess(runProgram("unshare", args, {"OpenSLPConfig=" + config_.path()}),
+    expectSuccess(runProgram("unshare", args, {"OpenSLPConfig=" + config.path()}),
                   kBanner + c.sections);
   }
 }
@@ -210,7 +211,7 @@ TEST_F(Report, AllPrintsEverySectionAfterTheSelectedOnes) {
 TEST_F(Report, NoArgumentsPrintsTheBriefUsage) {
   expectSuccess(runWithEveryKey({}), kBanner + kBriefUsage);
   // Started without even a program name, it behaves the same.
-  expectSuccess(runProcess(TOLVANE_BINARY, {}, {"OpenSLPConfig=" + config_.path()}),
+  expectSuccess(runProcess(TOLVANE_BINARY, {}, {"OpenSLPConfig=" + config.path()}),
                 kBanner + kBriefUsage);
 }
 
@@ -299,6 +300,32 @@ TEST_F(Report, FailureReportsShowTakenLettersAsStarsAndControlBytesAsQuestionMar
   EXPECT_NE(std::string::npos, named.err.find("\n   tol?[2Jvane --help\n")) << named.err;
 }
 
+TEST_F(Report, WritesALineAtATimeOnlyWhenStandardOutputIsATerminal) {
+  // strace counts the program's writes to standard output; script gives it a terminal.
+  const std::string traced =
+      "strace -qq -e trace=write -o '" + config.path() + ".trace' '" + TOLVANE_BINARY + "' -O -T";
+  const std::size_t lines = 21;  // the banner's 6, the parameters' 8, the timers' 7
+  const struct {
+    std::string command;
+    std::size_t writes;
+  } cases[] = {
+      {traced + " >/dev/null 2>&1", 1},
+      {"script -qec \"" + traced + " 2>/dev/null\" /dev/null >/dev/null", lines},
+      {"script -qec \"" + traced + " >/dev/null\" /dev/null >/dev/null", 1},
+  };
+  for (const auto& c : cases) {
+    // LeakSanitizer cannot run under ptrace.
+    const ProcessResult run =
+        runShell(c.command, {"OpenSLPConfig=" + config.path(), "ASAN_OPTIONS=detect_leaks=0"});
+    ASSERT_EQ(0, run.exitStatus) << c.command << "\n" << run.err;
+    std::ifstream trace(config.path() + ".trace");
+    std::size_t writes = 0;
+    for (std::string call; std::getline(trace, call);) writes += call.rfind("write(1,", 0) == 0;
+    EXPECT_EQ(c.writes, writes) << c.command;
+  }
+  std::remove((config.path() + ".trace").c_str());
+}
+
 // Runs the program with descriptor `fd` a non-blocking pipe that is full when the program
 // starts and is drained only later, a page at a time, as a slow reader would. Returns what the
 // pipe carried after the filler, and the exit status.
@@ -343,20 +370,18 @@ TEST_F(Report, WaitsForRoomOnAFullNonBlockingPipe) {
                       0),
             runIntoFullPipe(STDOUT_FILENO, {"-P"}, longScopes.path()));
   EXPECT_EQ(std::pair(runWithEveryKey({"-x"}).err, 1),
-            runIntoFullPipe(STDERR_FILENO, {"-x"}, config_.path()));
+            runIntoFullPipe(STDERR_FILENO, {"-x"}, config.path()));
 }
 
 TEST_F(Report, RunsOrSaysNotEnoughMemoryUnderAnyAddressSpaceLimit) {
-#if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "AddressSanitizer reserves terabytes of address space";
-#endif
+  SKIP_UNLESS_ADDRESS_SPACE_CAN_RUN_OUT();
   const std::string report = runWithEveryKey({"-O"}).out;
   int refused = 0;
   for (int kib = 2048; kib <= 8192; kib += 8) {
     SCOPED_TRACE(std::to_string(kib) + " KiB");
     const ProcessResult result =
         runShell("ulimit -v " + std::to_string(kib) + " && exec '" + TOLVANE_BINARY + "' -O",
-                 {"OpenSLPConfig=" + config_.path()});
+                 {"OpenSLPConfig=" + config.path()});
     // Under the smallest limits the loader cannot map the C library: the program never runs.
     if (result.exitStatus == 127 && result.out.empty()) continue;
     if (result.exitStatus == 255) {
@@ -390,7 +415,7 @@ TEST_F(Report, AFailedWriteEndsTheRunWithAReason) {
       {readerGone, "Broken pipe"},
   };
   for (const auto& c : cases) {
-    const ProcessResult result = runShell(c.command, {"OpenSLPConfig=" + config_.path()});
+    const ProcessResult result = runShell(c.command, {"OpenSLPConfig=" + config.path()});
     EXPECT_EQ(255, result.exitStatus) << c.command;
     EXPECT_EQ(std::string("Can't write to standard output: ") + c.reason + "\n", result.err)
         << c.command;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "netif/traffic_counters.h"
+#include "support/counter_columns.h"
 
 namespace {
 
@@ -85,12 +86,6 @@ Reference referenceScan(std::string_view contents, std::string_view device) {
   return {CounterScan::kNotFound, {}};
 }
 
-std::vector<std::uint64_t> columns(const TrafficCounters& c) {
-  return {c.rxBytes,      c.rxPackets,    c.rxErrors,  c.rxDropped,   c.rxFifo,   c.rxFrame,
-          c.rxCompressed, c.rxMulticast,  c.txBytes,   c.txPackets,   c.txErrors, c.txDropped,
-          c.txFifo,       c.txCollisions, c.txCarrier, c.txCompressed};
-}
-
 [[noreturn]] void fail(const char* what) {
   std::fprintf(stderr, "traffic counter scan: %s\n", what);
   std::abort();
@@ -126,7 +121,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Reference expected = referenceScan(contents, device);
     if (outcome != expected.outcome) fail("outcome differs from the reference reading");
     if (outcome == CounterScan::kFound) {
-      if (columns(counters) != expected.numbers) fail("numbers differ from the reference reading");
+      if (counterColumns(counters) != expected.numbers)
+        fail("numbers differ from the reference reading");
     } else if (counters.rxBytes != 12345) {
       fail("counters changed without a matching line");
     }

@@ -10,17 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "netif/network_namespace.h"
+#include "support/memory_limit.h"
+#include "support/network_namespace.h"
 #include "support/process.h"
 #include "support/temp_file.h"
 
 namespace {
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kBuiltWithAddressSanitizer = true;
-#else
-constexpr bool kBuiltWithAddressSanitizer = false;
-#endif
 
 constexpr int kValgrindError = 99;  // a status the program itself never gives
 
@@ -43,10 +38,10 @@ class Memcheck : public testing::Test {
     SCOPED_TRACE(testing::PrintToString(c.args));
     std::vector<std::string> args{"--error-exitcode=" + std::to_string(kValgrindError),
                                   "--leak-check=full", "--errors-for-leak-kinds=definite,indirect",
-                                  "--log-file=" + log_.path(), TOLVANE_BINARY};
+                                  "--log-file=" + valgrindLog.path(), TOLVANE_BINARY};
     args.insert(args.end(), c.args.begin(), c.args.end());
-    const ProcessResult result = runProgram("valgrind", args, {"OpenSLPConfig=" + config_.path()});
-    std::ifstream file(log_.path());
+    const ProcessResult result = runProgram("valgrind", args, {"OpenSLPConfig=" + config.path()});
+    std::ifstream file(valgrindLog.path());
     const std::string log(std::istreambuf_iterator<char>(file), {});
 
     EXPECT_EQ(c.status, result.exitStatus) << log;
@@ -56,12 +51,12 @@ class Memcheck : public testing::Test {
     }
   }
 
-  TempFile config_{
+  TempFile config{
       "net.slp.useScopes = SALES, ENGINEERING\n"
       "net.slp.DAAddresses = 10.0.0.5\n"
       "net.slp.unicastTimeouts = 750,,1234567\n"
       "net.slp.isDA = true\n"};
-  TempFile log_{""};
+  TempFile valgrindLog{""};
 };
 
 TEST_F(Memcheck, EveryPathOfTheCommandLine) {

@@ -8,18 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "network_namespace.h"
 #include "support/memory_limit.h"
+#include "support/network_namespace.h"
 
 namespace {
 
-class InterfaceTableTest : public testing::Test {
- protected:
-  void SetUp() override {
-    if (!spaces.failure().empty()) GTEST_SKIP() << spaces.failure();
-  }
-  NetworkNamespaces spaces;
-};
+using InterfaceTableTest = NamespaceTest;
 
 TEST_F(InterfaceTableTest, AsksForTheListsLengthFirst) {
   std::vector<int> offered;
@@ -123,7 +117,7 @@ TEST_F(InterfaceTableTest, EndsTheRunWhenTheKernelRefuses) {
     table.probe();
     table.probe();
     EXPECT_EQ(1, failure.opens) << "one socket serves the listing and every probe of a section";
-    table.endSection();
+    table.closeSocket();
     EXPECT_EQ(0, failure.open) << "the section's socket is closed at its end";
     if (c.probing) table.enumerate();
     failure.socket = c.socket;
@@ -135,10 +129,7 @@ TEST_F(InterfaceTableTest, EndsTheRunWhenTheKernelRefuses) {
 }
 
 TEST_F(InterfaceTableTest, EndsTheRunWhenTheListOutgrowsMemory) {
-#if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "AddressSanitizer reserves terabytes of address space, so an address-space "
-                  "limit cannot make realloc fail";
-#endif
+  SKIP_UNLESS_ADDRESS_SPACE_CAN_RUN_OUT();
   KernelAccess kernel;
   // A kernel that always fills the whole buffer makes the table grow it until it cannot.
   kernel.ioctl = [](int, unsigned long, void*) { return 0; };

@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "network_namespace.h"
+#include "support/network_namespace.h"
 #include "support/process.h"
 #include "support/report_text.h"
+#include "support/temp_file.h"
 
 namespace {
 
@@ -55,35 +56,25 @@ const std::vector<std::uint64_t> zeros(16, 0);
 // mount over its own net directory, in a mount namespace of its own, shows it the crafted file.
 ProcessResult tolvaneOnCounterFile(const std::string& contents, const std::string& switches,
                                    int& opens) {
-  char directory[] = "/tmp/tolvane-net-XXXXXX";
-  if (mkdtemp(directory) == nullptr) return {};
-  const std::string dev = std::string(directory) + "/dev";
-  std::ofstream(dev) << contents;
+  const TempDir directory;
+  const std::string dev = directory.write("dev", contents);
   // Closes are watched too: inotify merges an event into an unread one just like it.
   const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   EXPECT_LE(0, inotify_add_watch(watch, dev.c_str(), IN_OPEN | IN_CLOSE_NOWRITE));
 
   const ProcessResult run =
-      runShell("unshare -m sh -c 'mount --bind " + std::string(directory) +
-               " /proc/$$/net && exec " + TOLVANE_BINARY + " " + switches + "'");
+      runShell("unshare -m sh -c 'mount --bind " + directory.path() + " /proc/$$/net && exec " +
+               TOLVANE_BINARY + " " + switches + "'");
   inotify_event events[16];  // a watch on a file names no file: each event is this long
   const ssize_t got = read(watch, events, sizeof events);
   opens = static_cast<int>(std::count_if(events,
                                          events + std::max<ssize_t>(0, got) / sizeof(inotify_event),
                                          [](const inotify_event& e) { return e.mask & IN_OPEN; }));
   close(watch);
-  unlink(dev.c_str());
-  rmdir(directory);
   return run;
 }
 
-class LocalInterfaces : public testing::Test {
- protected:
-  void SetUp() override {
-    if (!spaces.failure().empty()) GTEST_SKIP() << spaces.failure();
-  }
-  NetworkNamespaces spaces;
-};
+using LocalInterfaces = NamespaceTest;
 
 TEST_F(LocalInterfaces, PrintsEveryRowOfEachEthInterface) {
   ASSERT_TRUE(spaces.addVethWithTraffic("eth0", "10.7.0.1", 12));
@@ -175,15 +166,10 @@ TEST_F(LocalInterfaces, StopsAtTheInterfaceWhoseProbeFails) {
   EXPECT_EQ(1, opens) << "eth1 fails on the reading that eth0 took";
 
   // A directory in the counter file's place holds no counters: no block, and the reason.
-  char directory[] = "/tmp/tolvane-net-XXXXXX";
-  ASSERT_NE(nullptr, mkdtemp(directory));
-  const std::string dev = std::string(directory) + "/dev";
-  ASSERT_EQ(0, mkdir(dev.c_str(), 0700));
-  const ProcessResult refused =
-      runShell("unshare -m sh -c 'mount --bind " + std::string(directory) +
-               " /proc/$$/net && exec " + TOLVANE_BINARY + " -I'");
-  rmdir(dev.c_str());
-  rmdir(directory);
+  const TempDir directory;
+  ASSERT_EQ(0, mkdir(directory.path("dev").c_str(), 0700));
+  const ProcessResult refused = runShell("unshare -m sh -c 'mount --bind " + directory.path() +
+                                         " /proc/$$/net && exec " + TOLVANE_BINARY + " -I'");
   EXPECT_EQ(banner, refused.out);
   EXPECT_EQ("Can't open file /proc/net/dev\n", refused.err);
   EXPECT_EQ(255, refused.exitStatus);

@@ -9,7 +9,9 @@
 #include <string>
 
 #include "netif/interface_table.h"
+#include "support/counter_columns.h"
 #include "support/memory_limit.h"
+#include "support/temp_file.h"
 
 namespace {
 
@@ -32,12 +34,6 @@ std::string manyRows(int count) {
   return rows;
 }
 
-std::vector<std::uint64_t> fields(const TrafficCounters& c) {
-  return {c.rxBytes,      c.rxPackets,    c.rxErrors,  c.rxDropped,   c.rxFifo,   c.rxFrame,
-          c.rxCompressed, c.rxMulticast,  c.txBytes,   c.txPackets,   c.txErrors, c.txDropped,
-          c.txFifo,       c.txCollisions, c.txCarrier, c.txCompressed};
-}
-
 std::vector<std::uint64_t> countingFrom(std::uint64_t first) {
   std::vector<std::uint64_t> values;
   for (std::uint64_t i = 0; i < 16; ++i) values.push_back(first + i);
@@ -46,14 +42,9 @@ std::vector<std::uint64_t> countingFrom(std::uint64_t first) {
 
 const std::vector<std::uint64_t> zeros(16, 0);
 
-class CounterFile : public testing::Test {
+class ReadTrafficCounters : public testing::Test {
  protected:
-  void SetUp() override { ASSERT_NE(nullptr, mkdtemp(directory)); }
-  void TearDown() override {
-    unlink(path().c_str());
-    rmdir(directory);
-  }
-  std::string path() const { return std::string(directory) + "/dev"; }
+  std::string path() const { return directory.path("dev"); }
   void write(const std::string& contents) { std::ofstream(path(), std::ios::binary) << contents; }
   KernelAccess access() const {
     KernelAccess kernel;
@@ -64,13 +55,13 @@ class CounterFile : public testing::Test {
     InterfaceTable table(access());
     table.setName(interface);
     table.readTrafficCounters();
-    return fields(table.trafficCounters());
+    return counterColumns(table.trafficCounters());
   }
 
-  char directory[32] = "/tmp/tolvane-counters-XXXXXX";
+  TempDir directory;
 };
 
-TEST_F(CounterFile, FindsTheInterfacesLine) {
+TEST_F(ReadTrafficCounters, FindsTheInterfacesLine) {
   const std::string wide(300, ' ');
   const std::string max = "18446744073709551615";
   std::string maxRow = "eth0:";
@@ -128,17 +119,17 @@ TEST_F(CounterFile, FindsTheInterfacesLine) {
   }
 }
 
-TEST_F(CounterFile, ClearsTheCountersOfTheInterfaceBefore) {
+TEST_F(ReadTrafficCounters, ClearsTheCountersOfTheInterfaceBefore) {
   write(header + row("eth0", 100));
   InterfaceTable table(access());
   table.setName("eth0");
   table.readTrafficCounters();
   table.setName("eth1");
   table.readTrafficCounters();
-  EXPECT_EQ(zeros, fields(table.trafficCounters()));
+  EXPECT_EQ(zeros, counterColumns(table.trafficCounters()));
 }
 
-TEST_F(CounterFile, EndsTheRunOnAMalformedFile) {
+TEST_F(ReadTrafficCounters, EndsTheRunOnAMalformedFile) {
   const struct {
     std::string contents;
     const char* message;
@@ -161,11 +152,8 @@ TEST_F(CounterFile, EndsTheRunOnAMalformedFile) {
   EXPECT_EXIT(read("eth0"), testing::ExitedWithCode(255), "^Can't read data from file\n$");
 }
 
-TEST_F(CounterFile, EndsTheRunWhenALineOutgrowsMemory) {
-#if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "AddressSanitizer reserves terabytes of address space, so an address-space "
-                  "limit cannot make realloc fail";
-#endif
+TEST_F(ReadTrafficCounters, EndsTheRunWhenALineOutgrowsMemory) {
+  SKIP_UNLESS_ADDRESS_SPACE_CAN_RUN_OUT();
   // A line of a gigabyte: the buffer grows with it until memory runs out.
   write("");
   ASSERT_EQ(0, truncate(path().c_str(), 1 << 30));
@@ -208,8 +196,8 @@ TEST(CounterScan, TellsHowTheScanEnded) {
     TrafficCounters counters = before;
     EXPECT_EQ(c.outcome, snapshot.find("eth0", counters)) << c.contents;
     // Only a found line replaces what the caller holds.
-    EXPECT_EQ(c.outcome == CounterScan::kFound ? countingFrom(100) : fields(before),
-              fields(counters))
+    EXPECT_EQ(c.outcome == CounterScan::kFound ? countingFrom(100) : counterColumns(before),
+              counterColumns(counters))
         << c.contents;
   }
 }

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "support/memory_limit.h"
-#include "temp_dir.h"
+#include "support/temp_file.h"
 
 namespace {
 
@@ -198,10 +198,7 @@ TEST(PropertyStore, LayersDefaultsGlobalFileAndOverride) {
 }
 
 TEST(PropertyStore, ReadsFilesLargerThanTheMemoryLeft) {
-#if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "AddressSanitizer reserves terabytes of address space, so an address-space "
-                  "limit cannot make an allocation fail";
-#endif
+  SKIP_UNLESS_ADDRESS_SPACE_CAN_RUN_OUT();
   // 32 MiB of text in lines of 100 bytes (line(i) is line i), with 16 MiB of memory to spare.
   const TempDir dir;
   const auto large = [&dir](const std::string& name, const std::string& head, const auto& line,

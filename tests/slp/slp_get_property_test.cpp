@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "temp_dir.h"
+#include "support/temp_file.h"
 
 namespace {
 

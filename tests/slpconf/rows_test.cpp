@@ -1,5 +1,5 @@
-// Pins the row kinds: value conversion, yes/no against each reference, timeout lists, missing
-// properties, and the flush after every line.
+// Pins the row kinds: value conversion, yes/no against each reference, timeout lists and
+// missing properties.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -7,10 +7,8 @@
 #include <map>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "slpconf/rows.h"
-#include "slpconf/sections.h"
 
 namespace {
 
@@ -26,21 +24,8 @@ extern "C" const char* SLPGetProperty(const char* name) {
 
 namespace {
 
-// Remembers how much had been written each time the stream was flushed.
-class FlushRecorder : public std::stringbuf {
- public:
-  std::vector<std::size_t> flushedAt;
-
- protected:
-  int sync() override {
-    flushedAt.push_back(str().size());
-    return 0;
-  }
-};
-
-std::string printed(const std::function<void()>& print, FlushRecorder* recorder = nullptr) {
-  FlushRecorder local;
-  FlushRecorder& sink = recorder != nullptr ? *recorder : local;
+std::string printed(const std::function<void()>& print) {
+  std::stringbuf sink;
   std::streambuf* saved = std::cout.rdbuf(&sink);
   print();
   std::cout.rdbuf(saved);
@@ -127,26 +112,6 @@ TEST(Rows, MissingPropertyShowsAnEmptyValueInEveryKind) {
       [] { printTimeoutListRow("L", "net.slp.none"); },
   };
   for (const auto& row : rows) EXPECT_EQ("L\t\t\n", printed(row));
-}
-
-TEST(Sections, EveryLineIsFlushedAsItEnds) {
-  properties.clear();  // missing values keep the rows short; the layout is what counts here
-  const std::function<void()> sections[] = {
-      printOperationalParameters, printStaticConfiguration, printAgentConfiguration,
-      printDADiscovery,           printTimers,              printNetworkProperties,
-      printSecurity,              printTracing,
-  };
-  for (const auto& section : sections) {
-    FlushRecorder recorder;
-    const std::string text = printed(section, &recorder);
-    std::vector<std::size_t> lineEnds;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      if (text[i] == '\n') lineEnds.push_back(i + 1);
-    }
-    ASSERT_FALSE(lineEnds.empty());
-    EXPECT_EQ(text.size(), lineEnds.back()) << "a section ends with its last line end";
-    EXPECT_EQ(lineEnds, recorder.flushedAt) << text;
-  }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // network_namespace.h: network namespaces of a test's own, where it makes interfaces with ip.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -38,3 +40,12 @@ bool shell(const std::string& command);
 // The sixteen numbers of `device`'s line in /proc/net/dev as they stand now; empty when the
 // device has no line.
 std::vector<std::uint64_t> deviceCounters(const std::string& device);
+
+// A test in namespaces of its own, skipped with the reason where they cannot be made.
+class NamespaceTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!spaces.failure().empty()) GTEST_SKIP() << spaces.failure();
+  }
+  NetworkNamespaces spaces;
+};

@@ -1,12 +1,10 @@
-// output.cpp: the row layout, the words rows share, and the one way bytes reach standard
-// output and standard error.
-#include "report/output.h"
+// checked_streams.cpp: the one way bytes reach standard output and standard error.
+#include "streams/checked_streams.h"
 
 #include <libintl.h>
 #include <poll.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -14,14 +12,6 @@
 #include <iostream>
 #include <new>
 #include <streambuf>
-#include <string>
-
-#include "report/system_error.h"
-
-// Looked up once, in this order, before the report starts; rows only read them.
-const char* const noText = gettext("NO");
-const char* const yesText = gettext("YES");
-const char* const secondsText = gettext(" sec.");
 
 namespace {
 
@@ -47,10 +37,20 @@ int writeAll(int fd, const char* data, std::size_t size) {
   return 0;
 }
 
+// Ends the run with `reason` and `detail` as one line on standard error, in one write so that a
+// shared log never holds a message without its newline.
+[[noreturn]] void exitWithReason(std::string_view reason, std::string_view detail) {
+  char line[1024];
+  std::size_t size = reason.copy(line, sizeof line - 1);
+  size += detail.copy(line + size, sizeof line - 1 - size);
+  line[size] = '\n';
+  (void)writeAll(STDERR_FILENO, line, size + 1);
+  _exit(kExitSystemError);
+}
+
 // A report cut short must not look complete.
 [[noreturn]] void failStandardOutput(int error) {
-  exitOnSystemError(gettext("Can't write to standard output: ") +
-                    std::string(std::strerror(error)));
+  exitWithReason(gettext("Can't write to standard output: "), std::strerror(error));
 }
 
 // Nothing more can be said: the run ends as it would have.
@@ -61,25 +61,25 @@ void failStandardError(int /*error*/) {}
 class DescriptorBuffer : public std::streambuf {
  public:
   DescriptorBuffer(std::ostream& stream, int fd, void (*failed)(int error))
-      : stream_(stream), replaced_(stream.rdbuf(this)), fd_(fd), failed_(failed) {
-    setp(buffer_, buffer_ + sizeof buffer_);
+      : stream(stream), replaced(stream.rdbuf(this)), fd(fd), failed(failed) {
+    setp(buffer, buffer + sizeof buffer);
   }
   // Static objects are destroyed before the library's last flush of the standard streams.
-  ~DescriptorBuffer() override { stream_.rdbuf(replaced_); }
+  ~DescriptorBuffer() override { stream.rdbuf(replaced); }
   DescriptorBuffer(const DescriptorBuffer&) = delete;
   DescriptorBuffer& operator=(const DescriptorBuffer&) = delete;
 
-  // Emptied before the write: a failing write of standard output ends the run with a line on
-  // std::cerr, which flushes std::cout first, and that flush must find nothing more to write.
+  // Emptied before the write, so that a way out that writes what the buffer holds finds
+  // nothing more to write once a write has failed.
   void writeBuffered() {
     const auto size = static_cast<std::size_t>(pptr() - pbase());
     discardBuffered();
     if (size == 0) return;
-    const int error = writeAll(fd_, buffer_, size);
-    if (error != 0) failed_(error);
+    const int error = writeAll(fd, buffer, size);
+    if (error != 0) failed(error);
   }
 
-  void discardBuffered() { setp(buffer_, buffer_ + sizeof buffer_); }
+  void discardBuffered() { setp(buffer, buffer + sizeof buffer); }
 
  protected:
   int_type overflow(int_type c) override {
@@ -94,27 +94,25 @@ class DescriptorBuffer : public std::streambuf {
   }
 
  private:
-  std::ostream& stream_;
-  std::streambuf* replaced_;
-  int fd_;
-  void (*failed_)(int error);
-  char buffer_[BUFSIZ];
+  std::ostream& stream;
+  std::streambuf* replaced;
+  int fd;
+  void (*failed)(int error);
+  char buffer[BUFSIZ];
 };
 
 DescriptorBuffer* standardOutput = nullptr;
 DescriptorBuffer* standardError = nullptr;
-bool flushEachLine = true;  // standard output is a terminal, or not yet known otherwise
+bool outputIsTerminal = false;
 
-// Made before memory can run out: once it has, nothing more may be allocated.
-char outOfMemoryLine[256];
-std::size_t outOfMemoryLength = 0;
+// Translated before memory can run out: once it has, nothing more may be allocated.
+const char* outOfMemoryText = "";
 
 [[noreturn]] void exitOutOfMemory() {
   standardOutput->writeBuffered();
   // Only part of a line can be waiting there; the message takes its place.
   standardError->discardBuffered();
-  (void)writeAll(STDERR_FILENO, outOfMemoryLine, outOfMemoryLength);
-  _exit(kExitSystemError);
+  exitWithReason(outOfMemoryText, {});
 }
 
 // The parser ends the process itself after the help, the version or a parse failure; what it
@@ -126,33 +124,27 @@ void flushAtExit() {
 
 }  // namespace
 
-void printRowHead(const char* label) { std::cout << gettext(label) << "\t\t"; }
-
-void printLineEnd() {
-  std::cout.put('\n');
-  if (flushEachLine) std::cout.flush();
-}
-
-void printYesNo(bool value) {
-  std::cout << (value ? yesText : noText);
-  printLineEnd();
-}
-
 void useCheckedStandardStreams() {
   static DescriptorBuffer output(std::cout, STDOUT_FILENO, failStandardOutput);
   static DescriptorBuffer error(std::cerr, STDERR_FILENO, failStandardError);
   standardOutput = &output;
   standardError = &error;
-  // A reader at a terminal sees each line as it comes; a file or a pipe takes whole buffers.
-  flushEachLine = isatty(STDOUT_FILENO) == 1;
+  outputIsTerminal = isatty(STDOUT_FILENO) == 1;
   // A line at a time, so that a message reaches a shared log in one piece.
   std::cerr.unsetf(std::ios_base::unitbuf);
-
-  const int length =
-      std::snprintf(outOfMemoryLine, sizeof outOfMemoryLine, "%s\n", gettext("Not enough memory"));
-  outOfMemoryLength =
-      std::min(static_cast<std::size_t>(std::max(length, 0)), sizeof outOfMemoryLine - 1);
-  outOfMemoryLine[outOfMemoryLength - 1] = '\n';
+  outOfMemoryText = gettext("Not enough memory");
   std::set_new_handler(exitOutOfMemory);
   (void)std::atexit(flushAtExit);
+}
+
+bool standardOutputIsTerminal() { return outputIsTerminal; }
+
+void exitOnSystemError(std::string_view reason, std::string_view detail) {
+  // Without the checked streams (a test of one module), std::cout flushes as it always does.
+  if (standardOutput != nullptr) {
+    standardOutput->writeBuffered();
+  } else {
+    std::cout.flush();
+  }
+  exitWithReason(reason, detail);
 }

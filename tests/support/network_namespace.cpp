@@ -1,5 +1,5 @@
 // network_namespace.cpp: enters and leaves the namespaces of one test.
-#include "network_namespace.h"
+#include "support/network_namespace.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

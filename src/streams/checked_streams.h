@@ -1,0 +1,25 @@
+// checked_streams.h: standard output and standard error as the program writes them: every
+// write checked, buffered for whoever reads them, and the one way out when the system refuses.
+#pragma once
+
+#include <string_view>
+
+#include "streams/exit_status.h"
+
+// Makes std::cout and std::cerr write through buffers of the program's own, before anything is
+// written to either. What standard output holds is written before anything goes to standard
+// error, and once more when the process exits; a write of it that fails ends the run with the
+// reason and kExitSystemError. Standard error is written a line at a time; when it cannot be
+// written nothing more can be said, and the run goes on to the status it would have had. Both
+// wait for room on a descriptor left non-blocking and retry an interrupted write. From then on,
+// running out of memory ends the run with "Not enough memory" and kExitSystemError.
+void useCheckedStandardStreams();
+
+// Whether standard output is a terminal, where a person reads each line as it comes (the report
+// writes a line at a time there, whole buffers elsewhere). False until the streams are checked.
+bool standardOutputIsTerminal();
+
+// Writes what standard output holds, then `reason` and `detail` as one line in one write on
+// standard error, and ends the process at once with kExitSystemError, without unwinding:
+// nothing of the report printed so far is lost, and nothing is allocated on the way out.
+[[noreturn]] void exitOnSystemError(std::string_view reason, std::string_view detail = {});
