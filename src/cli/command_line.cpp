@@ -9,16 +9,8 @@
 #include <iostream>
 #include <iterator>
 
+#include "layout/row_layout.h"
 #include "streams/exit_status.h"
-
-namespace {
-
-bool isControlByte(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return byte < 0x20 || byte == 0x7f;
-}
-
-}  // namespace
 
 bool HelpSwitchArg::processArg(int* i, std::vector<std::string>& args) {
   if (args[*i].empty() && !TCLAP::Arg::ignoreRest()) {

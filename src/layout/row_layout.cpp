@@ -15,11 +15,21 @@ namespace {
 
 void printRowHead(const char* label) { std::cout << gettext(label) << "\t\t"; }
 
+// No name or value that others can shape may drive the terminal of the person reading it.
+void printValue(std::string_view value) {
+  if (!standardOutputIsTerminal()) {
+    std::cout << value;
+    return;
+  }
+  for (const char c : value) std::cout.put(isControlByte(c) ? '?' : c);
+}
+
 }  // namespace
 
 void printHeading(const char* label, std::string_view name, Underline underline) {
   printLineEnd();
-  std::cout << gettext(label) << name;
+  std::cout << gettext(label);
+  printValue(name);
   printLineEnd();
   std::cout << "----------------------------------";
   if (underline == Underline::kLabelAndValues) std::cout << "\t\t------------";
@@ -38,7 +48,13 @@ void printLineEnd() {
 
 const char* yesNo(bool value) { return value ? yesText : noText; }
 
-void printTextRow(const char* label, std::string_view value) {
+void printTextRow(const char* label, std::string_view value, std::string_view suffix) {
   printRowHead(label);
-  printLine(value);
+  printValue(value);
+  printLine(suffix);
+}
+
+bool isControlByte(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte < 0x20 || byte == 0x7f;
 }

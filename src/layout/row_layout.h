@@ -18,11 +18,18 @@ const char* yesNo(bool value);
 // What a heading underlines: the label column alone, or the label and the values columns.
 enum class Underline { kLabel, kLabelAndValues };
 
-// Writes an empty line, then gettext(label) and `name` as the heading, then its underline.
+// Writes an empty line, then gettext(label) and `name`, which comes from outside, as the
+// heading, then its underline.
 void printHeading(const char* label, std::string_view name, Underline underline);
 
-// One whole row: gettext(label), the separator, `value`, the line end.
-void printTextRow(const char* label, std::string_view value);
+// One whole row: gettext(label), the separator, `value`, then `suffix`, the line end. The value
+// may come from outside (a configuration file, the kernel), the suffix is the report's own.
+void printTextRow(const char* label, std::string_view value, std::string_view suffix = {});
+
+// A byte below 0x20 or DEL: shown as '?' wherever a person may read it. On a terminal the
+// report writes every byte of a name or a value that comes from outside so; elsewhere, for
+// scripts, the bytes stay as they are.
+bool isControlByte(char c);
 
 // Writes `text`, then the line end.
 void printLine(std::string_view text);

@@ -41,11 +41,16 @@ std::string_view deviceName(std::string_view interfaceName) {
   return interfaceName.substr(0, interfaceName.find(':'));
 }
 
-// An IPv4 address: at most 15 characters, so the buffer always holds them whole.
-const char* dottedQuad(const sockaddr& address) {
+in_addr inetAddress(const sockaddr& address) {
   sockaddr_in inet;
   std::memcpy(&inet, &address, sizeof inet);
-  (void)inet_ntop(AF_INET, &inet.sin_addr, textBuffer, sizeof textBuffer);
+  return inet.sin_addr;
+}
+
+// An IPv4 address: at most 15 characters, so the buffer always holds them whole.
+const char* dottedQuad(const sockaddr& address) {
+  const in_addr bytes = inetAddress(address);
+  (void)inet_ntop(AF_INET, &bytes, textBuffer, sizeof textBuffer);
   return textBuffer;
 }
 
@@ -65,7 +70,7 @@ InterfaceTable::~InterfaceTable() {
 void InterfaceTable::enumerate() {
   snapshotLoaded = false;
   closeSocket();
-  sectionSocket = kernel.openSocket(AF_INET, SOCK_DGRAM, 0);
+  sectionSocket = kernel.openSocket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   if (sectionSocket == -1) exitOnSystemError(gettext("Can't open socket"));
 
   // Asked without a buffer, the kernel tells how many bytes the whole list takes.
@@ -100,13 +105,14 @@ void InterfaceTable::closeSocket() {
   sectionSocket = -1;
 }
 
-void InterfaceTable::probe() {
+bool InterfaceTable::probe() {
   const ifreq record = *current;
   setName(std::string(record.ifr_name, strnlen(record.ifr_name, IFNAMSIZ)));
   readTrafficCounters();
 
   // Each answer overwrites the record's union, so each is taken before the next request.
   ioctlCurrent(SIOCGIFADDR);
+  if (inetAddress(current->ifr_addr).s_addr != inetAddress(record.ifr_addr).s_addr) return false;
   formatAddress();
   ioctlCurrent(SIOCGIFNETMASK);
   formatNetmask();
@@ -116,6 +122,7 @@ void InterfaceTable::probe() {
   setMtu(current->ifr_mtu);
   ioctlCurrent(SIOCGIFFLAGS);
   setFlags(static_cast<std::uint16_t>(current->ifr_flags));
+  return true;
 }
 
 // A failed request ends the process, which closes the socket.

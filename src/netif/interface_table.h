@@ -41,7 +41,9 @@ class InterfaceTable {
 
   // Fills every attribute below from the record under the cursor, counters first, with
   // requests on the section's socket.
-  void probe();
+  // False when the record's address is gone: asked for it, the kernel answers with the first
+  // address of the record's label instead, and the attributes are not the record's.
+  bool probe();
   void ioctlCurrent(unsigned long request);
   void formatAddress();
   void formatNetmask();

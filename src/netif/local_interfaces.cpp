@@ -13,6 +13,7 @@ namespace {
 // Exactly the three bytes, so eth0:1 and a bare eth pass and ETH0 does not.
 bool isEthernetName(const char* name) { return std::memcmp(name, "eth", 3) == 0; }
 
+// The report's own text, whose tab separates its two columns.
 std::string outIn(std::uint64_t sent, std::uint64_t received) {
   return gettext("Out: ") + std::to_string(sent) + gettext("\tIn: ") + std::to_string(received);
 }
@@ -36,9 +37,8 @@ void printLocalInterfaces(InterfaceTable& table) {
   table.enumerate();
   for (std::int32_t index = 0; index < table.count(); ++index, table.next()) {
     // Probed before anything of the block is written, so a fatal probe leaves no half block.
-    if (!isEthernetName(table.currentRecord().ifr_name)) continue;
-    table.probe();
-    printBlock(table);
+    // An address deleted since the listing gets no block.
+    if (isEthernetName(table.currentRecord().ifr_name) && table.probe()) printBlock(table);
   }
   table.closeSocket();
 }
@@ -73,10 +73,10 @@ void printMtuRow(const InterfaceTable& table) {
 
 void printPacketsRow(const InterfaceTable& table) {
   const TrafficCounters& counters = table.trafficCounters();
-  printTextRow(N_("Total packets:\t\t"), outIn(counters.txPackets, counters.rxPackets));
+  printTextRow(N_("Total packets:\t\t"), {}, outIn(counters.txPackets, counters.rxPackets));
 }
 
 void printBytesRow(const InterfaceTable& table) {
   const TrafficCounters& counters = table.trafficCounters();
-  printTextRow(N_("Total bytes:\t\t"), outIn(counters.txBytes, counters.rxBytes));
+  printTextRow(N_("Total bytes:\t\t"), {}, outIn(counters.txBytes, counters.rxBytes));
 }

@@ -62,7 +62,7 @@ void printValueRow(const char* label, const char* key) {
 
 void printUnitRow(const char* label, const char* key, const char* unit) {
   const char* value = SLPGetProperty(key);
-  printTextRow(label, value != nullptr ? std::string(value) + unit : std::string());
+  printTextRow(label, value != nullptr ? value : "", value != nullptr ? unit : "");
 }
 
 void printMillisecondsRow(const char* label, const char* key) {

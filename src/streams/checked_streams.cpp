@@ -1,6 +1,7 @@
 // checked_streams.cpp: the one way bytes reach standard output and standard error.
 #include "streams/checked_streams.h"
 
+#include <fcntl.h>
 #include <libintl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -125,6 +126,11 @@ void flushAtExit() {
 }  // namespace
 
 void useCheckedStandardStreams() {
+  // A standard descriptor left closed gets /dev/null, so that nothing the program opens takes
+  // its number; read-only, so that a write to it fails as it would have (EBADF).
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) (void)open("/dev/null", O_RDONLY);
+  }
   static DescriptorBuffer output(std::cout, STDOUT_FILENO, failStandardOutput);
   static DescriptorBuffer error(std::cerr, STDERR_FILENO, failStandardError);
   standardOutput = &output;

@@ -7,12 +7,13 @@
 #include "streams/exit_status.h"
 
 // Makes std::cout and std::cerr write through buffers of the program's own, before anything is
-// written to either. What standard output holds is written before anything goes to standard
-// error, and once more when the process exits; a write of it that fails ends the run with the
-// reason and kExitSystemError. Standard error is written a line at a time; when it cannot be
-// written nothing more can be said, and the run goes on to the status it would have had. Both
-// wait for room on a descriptor left non-blocking and retry an interrupted write. From then on,
-// running out of memory ends the run with "Not enough memory" and kExitSystemError.
+// written to either, and opens /dev/null on a standard descriptor left closed. What standard output
+// holds is written before anything goes to standard error, and once more when the process exits; a
+// write of it that fails ends the run with the reason and kExitSystemError. Standard error is
+// written a line at a time; when it cannot be written nothing more can be said, and the run goes on
+// to the status it would have had. Both wait for room on a descriptor left non-blocking and retry
+// an interrupted write. From then on, running out of memory ends the run with "Not enough memory"
+// and kExitSystemError.
 void useCheckedStandardStreams();
 
 // Whether standard output is a terminal, where a person reads each line as it comes (the report

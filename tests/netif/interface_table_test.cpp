@@ -2,12 +2,15 @@
 #include "netif/interface_table.h"
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <sys/ioctl.h>
 
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "netif/local_interfaces.h"
 #include "support/memory_limit.h"
 #include "support/network_namespace.h"
 
@@ -122,10 +125,34 @@ TEST_F(InterfaceTableTest, EndsTheRunWhenTheKernelRefuses) {
     if (c.probing) table.enumerate();
     failure.socket = c.socket;
     failure.request = c.request;
-    EXPECT_EXIT(c.probing ? table.probe() : table.enumerate(), testing::ExitedWithCode(255),
+    EXPECT_EXIT(c.probing ? (void)table.probe() : table.enumerate(), testing::ExitedWithCode(255),
                 c.message);
   }
   failure = Failure{};
+}
+
+TEST_F(InterfaceTableTest, ShowsNoBlockForAnAddressDeletedAfterTheListing) {
+  ASSERT_TRUE(
+      shell("ip tuntap add dev eth0 mode tap && ip addr add 10.1.0.1/24 dev eth0 && "
+            "ip addr add 10.1.0.7/24 dev eth0"));
+  // Asked for an address gone since the listing, the kernel answers with its label's first.
+  KernelAccess kernel;
+  kernel.ioctl = [real = kernel.ioctl](int socket, unsigned long request, void* arg) {
+    const int result = real(socket, request, arg);
+    if (request == SIOCGIFADDR) {
+      reinterpret_cast<sockaddr_in*>(&static_cast<ifreq*>(arg)->ifr_addr)->sin_addr.s_addr =
+          htonl(0x0a010001);
+    }
+    return result;
+  };
+  InterfaceTable table(kernel);
+  std::stringbuf printed;
+  std::streambuf* saved = std::cout.rdbuf(&printed);
+  printLocalInterfaces(table);
+  std::cout.rdbuf(saved);
+  const std::string text = printed.str();
+  EXPECT_NE(std::string::npos, text.find("IP address\t\t\t\t10.1.0.1\n")) << text;
+  EXPECT_EQ(text.find("Local Interface"), text.rfind("Local Interface")) << "one block:\n" << text;
 }
 
 TEST_F(InterfaceTableTest, EndsTheRunWhenTheListOutgrowsMemory) {

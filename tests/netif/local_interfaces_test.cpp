@@ -142,6 +142,31 @@ TEST_F(LocalInterfaces, ComesLastAndOncePerRequest) {
   EXPECT_EQ(banner + section + all.substr(banner.size()), tolvane({"-A", "-I"}).out);
 }
 
+TEST_F(LocalInterfaces, ShowsControlBytesOfNamesAndValuesAsQuestionMarksOnATerminal) {
+  ASSERT_TRUE(
+      shell("ip tuntap add dev \"$(printf 'eth\\033[31mX')\" mode tap && "
+            "ip addr add 10.1.0.1/24 dev \"$(printf 'eth\\033[31mX')\""));
+  const TempFile config("net.slp.useScopes = a\x1b[2Jb\x1b]0;T\ac\nnet.slp.MTU = 5\rX\n");
+  const std::string program = std::string("'") + TOLVANE_BINARY + "' -O -P -I";
+  const struct {
+    std::string command;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {program,
+       {"Local Interface\t\teth\x1b[31mX\n", "\t\ta\x1b[2Jb\x1b]0;T\ac\n", "\t5\rX bytes\n"}},
+      // The terminal ends each line with CR LF.
+      {"script -qec \"" + program + "\" /dev/null",
+       {"Local Interface\t\teth?[31mX\r\n", "\t\ta?[2Jb?]0;T?c\r\n", "\t5?X bytes\r\n"}},
+  };
+  for (const auto& c : cases) {
+    const ProcessResult run = runShell(c.command, {"OpenSLPConfig=" + config.path()});
+    EXPECT_EQ(0, run.exitStatus) << c.command;
+    for (const std::string& line : c.lines) {
+      EXPECT_NE(std::string::npos, run.out.find(line)) << c.command << "\n" << run.out;
+    }
+  }
+}
+
 TEST_F(LocalInterfaces, StopsAtTheInterfaceWhoseProbeFails) {
   if (runShell("unshare -m true").exitStatus != 0) {
     GTEST_SKIP() << "mount namespaces are not permitted here (unshare -m failed)";
@@ -173,6 +198,16 @@ TEST_F(LocalInterfaces, StopsAtTheInterfaceWhoseProbeFails) {
   EXPECT_EQ(banner, refused.out);
   EXPECT_EQ("Can't open file /proc/net/dev\n", refused.err);
   EXPECT_EQ(255, refused.exitStatus);
+}
+
+TEST_F(LocalInterfaces, AClosedStandardOutputFailsAsSuch) {
+  // More blocks than the output buffer holds, so that it is written while the socket is open.
+  ASSERT_TRUE(
+      shell("for i in $(seq 30); do ip tuntap add dev eth$i mode tap && "
+            "ip addr add 10.3.$i.1/24 dev eth$i || exit 1; done"));
+  const ProcessResult run = runShell(std::string("exec '") + TOLVANE_BINARY + "' -I >&-");
+  EXPECT_EQ("Can't write to standard output: Bad file descriptor\n", run.err);
+  EXPECT_EQ(255, run.exitStatus);
 }
 
 TEST_F(LocalInterfaces, ReadsTheCounterFileOncePerSection) {
