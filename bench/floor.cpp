@@ -231,18 +231,20 @@ void addressRequests(int socket, const std::vector<char>& list, int records) {
   }
 }
 
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const std::size_t middle = values.size() / 2;
-  return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
+// The median of RUNS timed calls of work, in milliseconds, after one more that warms up (and
+// grows the buffers to their size).
 template <typename Work>
-double milliseconds(Work work) {
-  const auto start = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-      .count();
+double medianMilliseconds(int runs, Work work) {
+  std::vector<double> times;
+  for (int run = 0; run <= runs; ++run) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    const std::chrono::duration<double, std::milli> time = std::chrono::steady_clock::now() - start;
+    if (run > 0) times.push_back(time.count());
+  }
+  std::sort(times.begin(), times.end());
+  const std::size_t middle = times.size() / 2;
+  return times.size() % 2 == 1 ? times[middle] : (times[middle - 1] + times[middle]) / 2;
 }
 
 }  // namespace
@@ -255,36 +257,26 @@ int main(int argc, char** argv) {
     return 2;
   }
   Buffers buffers;
-  const auto check = [blocks](int found) {
+  const auto checkedPass = [&](int file) {
+    const int found = pass(buffers, file);
     if (found == blocks) return;
     std::fprintf(stderr, "tolvane_floor: %d interfaces whose names begin with eth, not %d\n", found,
                  blocks);
     std::exit(1);
   };
   if (argc == 2) {
-    check(pass(buffers, STDOUT_FILENO));
+    checkedPass(STDOUT_FILENO);
     return 0;
   }
 
-  // Pass 0 of each kind is a warm-up, which also grows the buffers to their size.
   const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
   if (null < 0) fail("/dev/null");
-  std::vector<double> passes;
-  for (int run = 0; run <= runs; ++run) {
-    int found = 0;
-    const double time = milliseconds([&] { found = pass(buffers, null); });
-    check(found);
-    if (run > 0) passes.push_back(time);
-  }
-
+  const double passes = medianMilliseconds(runs, [&] { checkedPass(null); });
   const int socket = ::socket(AF_INET, SOCK_DGRAM, 0);
   if (socket < 0) fail("socket");
   const int records = fetchList(socket, buffers.list);
-  std::vector<double> requests;
-  for (int run = 0; run <= runs; ++run) {
-    const double time = milliseconds([&] { addressRequests(socket, buffers.list, records); });
-    if (run > 0) requests.push_back(time);
-  }
-  std::printf("%.3f %.3f\n", median(passes), median(requests));
+  const double requests =
+      medianMilliseconds(runs, [&] { addressRequests(socket, buffers.list, records); });
+  std::printf("%.3f %.3f\n", passes, requests);
   return 0;
 }
