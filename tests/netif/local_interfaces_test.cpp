@@ -190,14 +190,18 @@ TEST_F(LocalInterfaces, StopsAtTheInterfaceWhoseProbeFails) {
   EXPECT_EQ(255, run.exitStatus);
   EXPECT_EQ(1, opens) << "eth1 fails on the reading that eth0 took";
 
-  // A directory in the counter file's place holds no counters: no block, and the reason.
-  const TempDir directory;
-  ASSERT_EQ(0, mkdir(directory.path("dev").c_str(), 0700));
-  const ProcessResult refused = runShell("unshare -m sh -c 'mount --bind " + directory.path() +
-                                         " /proc/$$/net && exec " + TOLVANE_BINARY + " -I'");
-  EXPECT_EQ(banner, refused.out);
-  EXPECT_EQ("Can't open file /proc/net/dev\n", refused.err);
-  EXPECT_EQ(255, refused.exitStatus);
+  // A directory, a FIFO without a writer or a device in the counter file's place holds no
+  // counters, and must not hold the report up: no block, and the reason.
+  for (const char* make : {"mkdir dev", "mkfifo dev", "mknod dev c 1 3"}) {
+    const TempDir directory;
+    ASSERT_EQ(0, runShell("cd " + directory.path() + " && " + make).exitStatus) << make;
+    const ProcessResult refused =
+        runShell("timeout 10 unshare -m sh -c 'mount --bind " + directory.path() +
+                 " /proc/$$/net && exec " + TOLVANE_BINARY + " -I'");
+    EXPECT_EQ(banner, refused.out) << make;
+    EXPECT_EQ("Can't open file /proc/net/dev\n", refused.err) << make;
+    EXPECT_EQ(255, refused.exitStatus) << make;
+  }
 }
 
 TEST_F(LocalInterfaces, AClosedStandardOutputFailsAsSuch) {

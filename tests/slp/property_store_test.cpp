@@ -125,6 +125,10 @@ TEST(PropertyStore, ReadsTheFileFormat) {
       {"\x01net.slp.locale\x1f=\x1b de\x02\x7f\x1e\n", "net.slp.locale", "de\x02\x7f"},
       {"\xef\xbb\xbfnet.slp.locale = de\n", "net.slp.locale", "de"},
       {"\n\xef\xbb\xbfnet.slp.locale = de\n", "net.slp.locale", "en"},
+      {std::string(8191, '#') + "\n\xef\xbb\xbfnet.slp.locale = de\n", "net.slp.locale", "en"},
+      // a long line after a short one, both in what one read can bring
+      {"net.slp.MTU = 900\nnet.slp.useScopes = " + std::string(70000, 's') + "\n",
+       "net.slp.useScopes", "default"},
   };
   const TempDir dir;
   for (const auto& c : cases) {
@@ -234,6 +238,7 @@ TEST(PropertyStore, ReadsFilesLargerThanTheMemoryLeft) {
       // when a read fails part-way.
       {sparse("limit.conf", 64 << 20), "900"},
       {sparse("over.conf", (64 << 20) + 1), "1400"},
+      {sparse("further.conf", (64 << 20) + 2), "1400"},
   };
   for (const auto& c : cases) {
     const auto loadWithLittleMemory = [&c] {

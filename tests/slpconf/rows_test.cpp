@@ -65,6 +65,7 @@ TEST(Rows, YesNoShowsWhatTheLibraryActsOn) {
       // Any other reference: NO when the value equals it without regard to ASCII case.
       {"", "", "NO"},           {"10.0.0.5", "", "YES"},   {"default", "default", "NO"},
       {"DEFAULT", "default", "NO"}, {"SALES", "default", "YES"}, {"defaults", "default", "YES"},
+      {"def", "default", "YES"},
   };
   for (const auto& c : cases) {
     properties = {{"net.slp.flag", c.stored}};
