@@ -1,5 +1,5 @@
 // command_line.cpp: help and version switches, the refusal of empty arguments, and failure
-// reports without control bytes.
+// reports that no argument can make drive a terminal.
 #include "cli/command_line.h"
 
 #include <libintl.h>
@@ -9,8 +9,8 @@
 #include <iostream>
 #include <iterator>
 
-#include "layout/row_layout.h"
 #include "streams/exit_status.h"
+#include "streams/terminal_text.h"
 
 bool HelpSwitchArg::processArg(int* i, std::vector<std::string>& args) {
   if (args[*i].empty() && !TCLAP::Arg::ignoreRest()) {
@@ -35,22 +35,21 @@ void ParserOutput::failure(TCLAP::CmdLineInterface& commandLine, TCLAP::ArgExcep
 
 std::string ParserOutput::shown(const std::string& argument) const {
   // The parser marks taken letters in place, so the argument stands at the same index, with
-  // the same length, among the arguments as given.
+  // the same length, among the arguments as given: the bytes as given, with a '*' for each
+  // letter taken.
   const auto at = std::find(parsed.begin(), parsed.end(), argument);
   const auto index = static_cast<std::size_t>(at - parsed.begin());
   const std::string* asGiven = index < given.size() ? &given[index] : nullptr;
   const char taken = TCLAP::Arg::blankChar();
   std::string text = argument;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    const bool control = asGiven != nullptr ? isControlByte((*asGiven)[i])
-                                            : text[i] != taken && isControlByte(text[i]);
-    if (control) {
-      text[i] = '?';
-    } else if (text[i] == taken) {
+    if (text[i] == taken && (asGiven == nullptr || (*asGiven)[i] != taken)) {
       text[i] = '*';
+    } else if (asGiven != nullptr) {
+      text[i] = (*asGiven)[i];
     }
   }
-  return text;
+  return shownOnTerminal(text);
 }
 
 CommandLine::CommandLine(const std::string& message, char delimiter, const std::string& version)
@@ -72,8 +71,7 @@ CommandLine::CommandLine(const std::string& message, char delimiter, const std::
 void CommandLine::parse(int argc, const char* const* argv) {
   arguments.assign(argv, argv + argc);
   if (!arguments.empty()) {
-    std::string& name = arguments.front();
-    std::replace_if(name.begin(), name.end(), isControlByte, '?');
+    arguments.front() = shownOnTerminal(arguments.front());
     // The parser takes the name off the front, which leaves both lists alike.
     given.assign(std::next(arguments.begin()), arguments.end());
   }

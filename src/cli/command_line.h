@@ -5,9 +5,9 @@
 // group with a BEL byte that its failure report prints. Our users expect -v as well, an empty
 // argument refused like any other argument that matches no switch, and taken letters shown as
 // '*' (-Ox fails with "Argument: -*x"); all three are restored here, and nowhere else. The
-// parser also echoes arguments and the program's name as they stand; here every control byte
-// of them shows as '?', so that no command line can drive the terminal it is reported on, and
-// what the parser makes of a command line stays its own.
+// parser also echoes arguments and the program's name as they stand; here they show as a
+// terminal may show them (streams/terminal_text.h), so that no command line can drive the
+// terminal it is reported on, and what the parser makes of a command line stays its own.
 #pragma once
 
 #include <tclap/CmdLine.h>
@@ -30,8 +30,8 @@ class HelpSwitchArg : public TCLAP::SwitchArg {
 
 // The parser's own usage, version and failure reports. A failure report echoes the argument
 // that failed as the parser left it: it is shown with each letter that a switch took from a
-// combined group as '*' rather than as the byte that would ring the terminal's bell, and each
-// control byte of the argument as given as '?'.
+// combined group as '*' rather than as the byte that would ring the terminal's bell, and the
+// rest of the argument as given as a terminal may show it.
 class ParserOutput : public TCLAP::StdOutput {
  public:
   // `parsed`: the arguments as the parser works on them, marking taken letters in place;
@@ -51,8 +51,8 @@ class CommandLine : public TCLAP::CmdLine {
  public:
   CommandLine(const std::string& message, char delimiter, const std::string& version);
 
-  // Parses argv as the parser does, with each byte below 0x20 and DEL of the program's name,
-  // which the usage, the help and the version show, replaced by '?'.
+  // Parses argv as the parser does, with the program's name, which the usage, the help and the
+  // version show, as a terminal may show it.
   void parse(int argc, const char* const* argv) override;
 
   // Parse failures end with the brief usage and the hint to run with --help, as for any

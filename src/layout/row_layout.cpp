@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "streams/checked_streams.h"
+#include "streams/terminal_text.h"
 
 // Looked up once, in this order, before the report starts; rows only read them.
 const char* const noText = gettext("NO");
@@ -13,27 +14,60 @@ const char* const yesText = gettext("YES");
 
 namespace {
 
-void printRowHead(const char* label) { std::cout << gettext(label) << "\t\t"; }
-
 // No name or value that others can shape may drive the terminal of the person reading it.
-void printValue(std::string_view value) {
-  if (!standardOutputIsTerminal()) {
-    std::cout << value;
+void appendValue(std::string& text, std::string_view value) {
+  if (standardOutputIsTerminal()) {
+    text += shownOnTerminal(value);
+  } else {
+    text += value;
+  }
+}
+
+// Nor may a name forge a line or a column of the report, wherever it goes.
+void appendName(std::string& text, std::string_view name) {
+  if (standardOutputIsTerminal()) {
+    text += shownOnTerminal(name);
     return;
   }
-  for (const char c : value) std::cout.put(isControlByte(c) ? '?' : c);
+  for (const char c : name) text += isControlByte(c) ? '?' : c;
 }
 
 }  // namespace
 
+std::string headingText(const char* label, std::string_view name, Underline underline) {
+  std::string text = "\n";
+  text += gettext(label);
+  appendName(text, name);
+  text += "\n----------------------------------";
+  if (underline == Underline::kLabelAndValues) text += "\t\t------------";
+  text += '\n';
+  return text;
+}
+
+std::string rowText(const char* label, std::string_view value, std::string_view suffix) {
+  std::string text = gettext(label);
+  text += "\t\t";
+  appendValue(text, value);
+  text += suffix;
+  text += '\n';
+  return text;
+}
+
+void printLines(std::string_view lines) {
+  for (std::size_t end; (end = lines.find('\n')) != std::string_view::npos;) {
+    std::cout << lines.substr(0, end);
+    printLineEnd();
+    lines.remove_prefix(end + 1);
+  }
+  std::cout << lines;
+}
+
 void printHeading(const char* label, std::string_view name, Underline underline) {
-  printLineEnd();
-  std::cout << gettext(label);
-  printValue(name);
-  printLineEnd();
-  std::cout << "----------------------------------";
-  if (underline == Underline::kLabelAndValues) std::cout << "\t\t------------";
-  printLineEnd();
+  printLines(headingText(label, name, underline));
+}
+
+void printTextRow(const char* label, std::string_view value, std::string_view suffix) {
+  printLines(rowText(label, value, suffix));
 }
 
 void printLine(std::string_view text) {
@@ -47,14 +81,3 @@ void printLineEnd() {
 }
 
 const char* yesNo(bool value) { return value ? yesText : noText; }
-
-void printTextRow(const char* label, std::string_view value, std::string_view suffix) {
-  printRowHead(label);
-  printValue(value);
-  printLine(suffix);
-}
-
-bool isControlByte(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return byte < 0x20 || byte == 0x7f;
-}

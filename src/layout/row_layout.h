@@ -5,6 +5,7 @@
 // a value, an optional unit, then the newline that ends the line.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 // Marks a text for the message catalogue; it is translated where it is written.
@@ -18,18 +19,23 @@ const char* yesNo(bool value);
 // What a heading underlines: the label column alone, or the label and the values columns.
 enum class Underline { kLabel, kLabelAndValues };
 
-// Writes an empty line, then gettext(label) and `name`, which comes from outside, as the
-// heading, then its underline.
+// The text of a heading: an empty line, then gettext(label) and `name`, then its underline. The
+// name comes from outside: its control bytes show as '?' wherever the report goes, and on a
+// terminal it shows as shownOnTerminal does.
+std::string headingText(const char* label, std::string_view name, Underline underline);
+
+// The text of one whole row: gettext(label), the separator, `value`, then `suffix`, the line
+// end. The value may come from outside (a configuration file, the kernel): on a terminal it
+// shows as shownOnTerminal does, elsewhere, for scripts, byte for byte. The suffix is the
+// report's own.
+std::string rowText(const char* label, std::string_view value, std::string_view suffix = {});
+
+// Writes `lines`, each ended by its newline, as printLineEnd does.
+void printLines(std::string_view lines);
+
+// Writes the heading or the row whole, once it is made.
 void printHeading(const char* label, std::string_view name, Underline underline);
-
-// One whole row: gettext(label), the separator, `value`, then `suffix`, the line end. The value
-// may come from outside (a configuration file, the kernel), the suffix is the report's own.
 void printTextRow(const char* label, std::string_view value, std::string_view suffix = {});
-
-// A byte below 0x20 or DEL: shown as '?' wherever a person may read it. On a terminal the
-// report writes every byte of a name or a value that comes from outside so; elsewhere, for
-// scripts, the bytes stay as they are.
-bool isControlByte(char c);
 
 // Writes `text`, then the line end.
 void printLine(std::string_view text);

@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -109,25 +110,50 @@ bool InterfaceTable::probe() {
   const ifreq record = *current;
   setName(std::string(record.ifr_name, strnlen(record.ifr_name, IFNAMSIZ)));
   readTrafficCounters();
+  // The requests ask by label and by device name, each a moment after the one before: a record
+  // that changed while they were asked is probed once more, and gets no block if it changes
+  // again.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (probeRecord(record)) return true;
+  }
+  return false;
+}
 
-  // Each answer overwrites the record's union, so each is taken before the next request.
-  ioctlCurrent(SIOCGIFADDR);
-  if (inetAddress(current->ifr_addr).s_addr != inetAddress(record.ifr_addr).s_addr) return false;
+bool InterfaceTable::probeRecord(const ifreq& record) {
+  const in_addr_t recordAddress = inetAddress(record.ifr_addr).s_addr;
+  // Each answer overwrites the record's union, so each is taken before the next request. An
+  // address request carries the record's address: the kernel answers with that address of the
+  // label while it is there, and with the label's first one once it is gone.
+  *current = record;
+  if (!ioctlCurrent(SIOCGIFINDEX)) return false;
+  const int deviceIndex = current->ifr_ifindex;
+  *current = record;
+  if (!ioctlCurrent(SIOCGIFADDR)) return false;
+  if (inetAddress(current->ifr_addr).s_addr != recordAddress) return false;
   formatAddress();
-  ioctlCurrent(SIOCGIFNETMASK);
+  if (!ioctlCurrent(SIOCGIFNETMASK)) return false;
   formatNetmask();
-  ioctlCurrent(SIOCGIFHWADDR);
+  if (!ioctlCurrent(SIOCGIFHWADDR)) return false;
   formatHardwareAddress();
-  ioctlCurrent(SIOCGIFMTU);
+  if (!ioctlCurrent(SIOCGIFMTU)) return false;
   setMtu(current->ifr_mtu);
-  ioctlCurrent(SIOCGIFFLAGS);
+  if (!ioctlCurrent(SIOCGIFFLAGS)) return false;
   setFlags(static_cast<std::uint16_t>(current->ifr_flags));
-  return true;
+  // Still the record it started as: its address still on its label, and its name still the
+  // same device's.
+  *current = record;
+  if (!ioctlCurrent(SIOCGIFADDR) || inetAddress(current->ifr_addr).s_addr != recordAddress) {
+    return false;
+  }
+  return ioctlCurrent(SIOCGIFINDEX) && current->ifr_ifindex == deviceIndex;
 }
 
 // A failed request ends the process, which closes the socket.
-void InterfaceTable::ioctlCurrent(unsigned long request) {
-  if (kernel.ioctl(sectionSocket, request, current) < 0) exitOnFailedRequest(request);
+bool InterfaceTable::ioctlCurrent(unsigned long request) {
+  if (kernel.ioctl(sectionSocket, request, current) >= 0) return true;
+  // The record's device or address went between the listing and this request.
+  if (errno == ENODEV || errno == EADDRNOTAVAIL) return false;
+  exitOnFailedRequest(request);
 }
 
 void InterfaceTable::formatAddress() { setAddress(dottedQuad(current->ifr_addr)); }

@@ -40,11 +40,13 @@ class InterfaceTable {
   void next() { ++current; }
 
   // Fills every attribute below from the record under the cursor, counters first, with
-  // requests on the section's socket.
-  // False when the record's address is gone: asked for it, the kernel answers with the first
-  // address of the record's label instead, and the attributes are not the record's.
+  // requests on the section's socket. False when the record went since the listing (the kernel
+  // answers that its device or its address is gone, or with another of its label's addresses)
+  // or changed twice while it was probed: the attributes are then not one record's.
   bool probe();
-  void ioctlCurrent(unsigned long request);
+  // Asks `request` about the record under the cursor. False when the kernel answers that its
+  // device or address is gone (ENODEV, EADDRNOTAVAIL); any other refusal ends the run.
+  bool ioctlCurrent(unsigned long request);
   void formatAddress();
   void formatNetmask();
   void formatHardwareAddress();
@@ -74,6 +76,10 @@ class InterfaceTable {
   const TrafficCounters& trafficCounters() const { return counters; }
 
  private:
+  // One pass of the probe's requests; true when it found the record as it was listed, from
+  // the first request to the last.
+  bool probeRecord(const ifreq& record);
+
   KernelAccess kernel;
   int sectionSocket = -1;  // the section's, from enumerate() to closeSocket()
   ifconf conf{};

@@ -18,65 +18,62 @@ std::string outIn(std::uint64_t sent, std::uint64_t received) {
   return gettext("Out: ") + std::to_string(sent) + gettext("\tIn: ") + std::to_string(received);
 }
 
-void printBlock(const InterfaceTable& table) {
-  printHeading(N_("Local Interface\t\t"), table.name(), Underline::kLabel);
-  printAddressRow(table);
-  printHardwareAddressRow(table);
-  printNetmaskRow(table);
-  printStateRow(table);
-  printBroadcastRow(table);
-  printMulticastRow(table);
-  printMtuRow(table);
-  printPacketsRow(table);
-  printBytesRow(table);
-}
-
 }  // namespace
 
 void printLocalInterfaces(InterfaceTable& table) {
   table.enumerate();
   for (std::int32_t index = 0; index < table.count(); ++index, table.next()) {
-    // Probed before anything of the block is written, so a fatal probe leaves no half block.
-    // An address deleted since the listing gets no block.
-    if (isEthernetName(table.currentRecord().ifr_name) && table.probe()) printBlock(table);
+    // Probed and made whole before anything of it is written, so that neither a fatal probe
+    // nor memory running out leaves half a block. A record that went since the listing gets
+    // no block.
+    if (isEthernetName(table.currentRecord().ifr_name) && table.probe()) {
+      printLines(blockText(table));
+    }
   }
   table.closeSocket();
 }
 
-void printAddressRow(const InterfaceTable& table) {
-  printTextRow(N_("IP address\t\t"), table.address());
+std::string blockText(const InterfaceTable& table) {
+  return headingText(N_("Local Interface\t\t"), table.name(), Underline::kLabel) +
+         addressRow(table) + hardwareAddressRow(table) + netmaskRow(table) + stateRow(table) +
+         broadcastRow(table) + multicastRow(table) + mtuRow(table) + packetsRow(table) +
+         bytesRow(table);
 }
 
-void printHardwareAddressRow(const InterfaceTable& table) {
-  printTextRow(N_("MAC address\t\t"), table.hardwareAddress());
+std::string addressRow(const InterfaceTable& table) {
+  return rowText(N_("IP address\t\t"), table.address());
 }
 
-void printNetmaskRow(const InterfaceTable& table) {
-  printTextRow(N_("Network Mask\t\t"), table.netmask());
+std::string hardwareAddressRow(const InterfaceTable& table) {
+  return rowText(N_("MAC address\t\t"), table.hardwareAddress());
 }
 
-void printStateRow(const InterfaceTable& table) {
-  printTextRow(N_("Operational state\t"), table.isUp() ? gettext("UP") : gettext("DOWN"));
+std::string netmaskRow(const InterfaceTable& table) {
+  return rowText(N_("Network Mask\t\t"), table.netmask());
 }
 
-void printBroadcastRow(const InterfaceTable& table) {
-  printTextRow(N_("Broadcast address valid\t"), yesNo(table.isBroadcast()));
+std::string stateRow(const InterfaceTable& table) {
+  return rowText(N_("Operational state\t"), table.isUp() ? gettext("UP") : gettext("DOWN"));
 }
 
-void printMulticastRow(const InterfaceTable& table) {
-  printTextRow(N_("Supports multicast\t"), yesNo(table.isMulticast()));
+std::string broadcastRow(const InterfaceTable& table) {
+  return rowText(N_("Broadcast address valid\t"), yesNo(table.isBroadcast()));
 }
 
-void printMtuRow(const InterfaceTable& table) {
-  printTextRow(N_("Maximum transmission unit"), std::to_string(table.mtu()));
+std::string multicastRow(const InterfaceTable& table) {
+  return rowText(N_("Supports multicast\t"), yesNo(table.isMulticast()));
 }
 
-void printPacketsRow(const InterfaceTable& table) {
+std::string mtuRow(const InterfaceTable& table) {
+  return rowText(N_("Maximum transmission unit"), std::to_string(table.mtu()));
+}
+
+std::string packetsRow(const InterfaceTable& table) {
   const TrafficCounters& counters = table.trafficCounters();
-  printTextRow(N_("Total packets:\t\t"), {}, outIn(counters.txPackets, counters.rxPackets));
+  return rowText(N_("Total packets:\t\t"), {}, outIn(counters.txPackets, counters.rxPackets));
 }
 
-void printBytesRow(const InterfaceTable& table) {
+std::string bytesRow(const InterfaceTable& table) {
   const TrafficCounters& counters = table.trafficCounters();
-  printTextRow(N_("Total bytes:\t\t"), {}, outIn(counters.txBytes, counters.rxBytes));
+  return rowText(N_("Total bytes:\t\t"), {}, outIn(counters.txBytes, counters.rxBytes));
 }

@@ -95,18 +95,28 @@ void applyLine(std::string_view line, Values& values) {
   if (known != values.end()) known->second.assign(value);
 }
 
-// Opened without waiting for a writer or a device, closed on every way out. The interface
-// report has one like it: the store, a library of its own, links nothing of the report.
+// A path that names a regular file, else nothing: opening a device or a FIFO can itself do
+// something (allocate a terminal, release a writer, arm a watchdog).
+bool namesRegularFile(const std::string& path) {
+  struct stat status;
+  return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+// Opened, when its path names a regular file, without waiting for a writer or a device, and
+// closed on every way out. The interface report has one like it: the store, a library of its
+// own, links nothing of the report.
 class RegularFile {
  public:
   explicit RegularFile(const std::string& path)
-      : fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)) {}
+      : fd(namesRegularFile(path) ? open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)
+                                  : -1) {}
   RegularFile(const RegularFile&) = delete;
   RegularFile& operator=(const RegularFile&) = delete;
   ~RegularFile() {
     if (fd >= 0) (void)close(fd);
   }
   int get() const { return fd; }
+  // Checked again on the open file: the path may have changed since it was looked at.
   bool isRegular() const {
     struct stat status;
     return fd >= 0 && fstat(fd, &status) == 0 && S_ISREG(status.st_mode);

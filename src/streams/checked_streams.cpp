@@ -127,9 +127,12 @@ void flushAtExit() {
 
 void useCheckedStandardStreams() {
   // A standard descriptor left closed gets /dev/null, so that nothing the program opens takes
-  // its number; read-only, so that a write to it fails as it would have (EBADF).
+  // its number; read-only, so that a write to it fails as it would have (EBADF), and without
+  // waiting, where /dev/null is no device but a FIFO.
   for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
-    if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) (void)open("/dev/null", O_RDONLY);
+    if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+      (void)open("/dev/null", O_RDONLY | O_NONBLOCK | O_NOCTTY);
+    }
   }
   static DescriptorBuffer output(std::cout, STDOUT_FILENO, failStandardOutput);
   static DescriptorBuffer error(std::cerr, STDERR_FILENO, failStandardError);

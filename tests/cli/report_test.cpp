@@ -293,14 +293,15 @@ TEST_F(Report, FailureReportsShowTakenLettersAsStarsAndControlBytesAsQuestionMar
                                      {"-O\x1b]0;t\a\x7fx", "-*?]0;t??x"},
                                      {"-\x1b[31mx", "-?[31mx"},
                                      {"-\xc3\xa9x", "-\xc3\xa9x"},
+                                     {"-O\xc2\x9b\xe2\x80\xae\x9b\xc0\xafx", "-*?????x"},
                                      {"-O x", "-O x"}}) {
     std::string expected = unknown;
     expected.replace(expected.find("-x"), 2, shown);
     EXPECT_EQ(expected, runWithEveryKey({group}).err) << group;
   }
-  const ProcessResult named = runProcess(TOLVANE_BINARY, {"my tol\x1b[2Jvane", "-x"});
-  EXPECT_NE(std::string::npos, named.err.find("\n   my tol?[2Jvane  [-A]")) << named.err;
-  EXPECT_NE(std::string::npos, named.err.find("\n   my tol?[2Jvane --help\n")) << named.err;
+  const ProcessResult named = runProcess(TOLVANE_BINARY, {"my tol\x1b[2J\xe2\x81\xa6vane", "-x"});
+  EXPECT_NE(std::string::npos, named.err.find("\n   my tol?[2J?vane  [-A]")) << named.err;
+  EXPECT_NE(std::string::npos, named.err.find("\n   my tol?[2J?vane --help\n")) << named.err;
 }
 
 TEST_F(Report, WritesALineAtATimeOnlyWhenStandardOutputIsATerminal) {

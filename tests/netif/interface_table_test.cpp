@@ -5,6 +5,8 @@
 #include <netinet/in.h>
 #include <sys/ioctl.h>
 
+#include <cerrno>
+
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -86,7 +88,9 @@ KernelAccess failingKernel() {
     return failure.opened = real(domain, type, protocol);
   };
   kernel.ioctl = [real = kernel.ioctl](int socket, unsigned long request, void* arg) {
-    return request == failure.request ? -1 : real(socket, request, arg);
+    if (request != failure.request) return real(socket, request, arg);
+    errno = EPERM;
+    return -1;
   };
   kernel.closeSocket = [real = kernel.closeSocket](int socket) {
     --failure.open;
@@ -112,6 +116,7 @@ TEST_F(InterfaceTableTest, EndsTheRunWhenTheKernelRefuses) {
       {true, false, SIOCGIFHWADDR, "^Can't perform ioctl call 35111\n$"},
       {true, false, SIOCGIFMTU, "^Can't perform ioctl call 35105\n$"},
       {true, false, SIOCGIFFLAGS, "^Can't perform ioctl call 35091\n$"},
+      {true, false, SIOCGIFINDEX, "^Can't perform ioctl call 35123\n$"},
   };
   for (const auto& c : cases) {
     InterfaceTable table(failingKernel());
@@ -131,28 +136,66 @@ TEST_F(InterfaceTableTest, EndsTheRunWhenTheKernelRefuses) {
   failure = Failure{};
 }
 
-TEST_F(InterfaceTableTest, ShowsNoBlockForAnAddressDeletedAfterTheListing) {
-  ASSERT_TRUE(
-      shell("ip tuntap add dev eth0 mode tap && ip addr add 10.1.0.1/24 dev eth0 && "
-            "ip addr add 10.1.0.7/24 dev eth0"));
-  // Asked for an address gone since the listing, the kernel answers with its label's first.
-  KernelAccess kernel;
-  kernel.ioctl = [real = kernel.ioctl](int socket, unsigned long request, void* arg) {
-    const int result = real(socket, request, arg);
-    if (request == SIOCGIFADDR) {
-      reinterpret_cast<sockaddr_in*>(&static_cast<ifreq*>(arg)->ifr_addr)->sin_addr.s_addr =
-          htonl(0x0a010001);
-    }
-    return result;
-  };
-  InterfaceTable table(kernel);
+std::string printedSection(InterfaceTable& table) {
   std::stringbuf printed;
   std::streambuf* saved = std::cout.rdbuf(&printed);
   printLocalInterfaces(table);
   std::cout.rdbuf(saved);
-  const std::string text = printed.str();
-  EXPECT_NE(std::string::npos, text.find("IP address\t\t\t\t10.1.0.1\n")) << text;
-  EXPECT_EQ(text.find("Local Interface"), text.rfind("Local Interface")) << "one block:\n" << text;
+  return printed.str();
+}
+
+TEST_F(InterfaceTableTest, ARecordThatChangesDuringItsProbeCostsOnlyItsBlock) {
+  ASSERT_TRUE(
+      shell("ip tuntap add dev eth0 mode tap && ip addr add 10.1.0.1/24 dev eth0 && "
+            "ip addr add 10.1.0.7/24 dev eth0"));
+  InterfaceTable real;
+  const std::string both = printedSection(real);
+  const std::string first = both.substr(0, both.find("\nLocal Interface", 1));
+  ASSERT_NE(first, both);
+
+  // The n-th answer (from 1) to `request` about the record of 10.1.0.7 is replaced with a
+  // failure (an errno), another of its label's addresses (kOther) or another device's index.
+  constexpr int kOther = 0;
+  const auto always = [](int) { return true; };
+  const auto once = [](int n) { return n == 2; };  // the check at the end of the first pass
+  const auto twice = [](int n) { return n % 2 == 0; };
+  const struct {
+    const char* change;
+    unsigned long request;
+    bool (*when)(int n);
+    int answer;
+    bool shown;
+  } cases[] = {
+      {"address deleted since the listing", SIOCGIFADDR, always, kOther, false},
+      {"label that names no device", SIOCGIFINDEX, always, ENODEV, false},
+      {"address gone by the netmask request", SIOCGIFNETMASK, always, EADDRNOTAVAIL, false},
+      {"device gone by the hardware address request", SIOCGIFHWADDR, always, ENODEV, false},
+      {"address gone by the end of the probe, once", SIOCGIFADDR, once, kOther, true},
+      {"address gone by the end of each probe", SIOCGIFADDR, twice, kOther, false},
+      {"device renamed during the probe, once", SIOCGIFINDEX, once, kOther, true},
+      {"device renamed during each probe", SIOCGIFINDEX, twice, kOther, false},
+  };
+  for (const auto& c : cases) {
+    bool target = false;  // the requests are about the record of 10.1.0.7
+    int answers = 0;
+    KernelAccess kernel;
+    kernel.ioctl = [&, real = kernel.ioctl](int socket, unsigned long request, void* arg) {
+      auto& address = reinterpret_cast<sockaddr_in*>(&static_cast<ifreq*>(arg)->ifr_addr)->sin_addr;
+      // Each pass of a probe begins and ends with an index request that carries the address.
+      if (request == SIOCGIFINDEX) target = address.s_addr == htonl(0x0a010007);
+      const int result = real(socket, request, arg);
+      if (!target || request != c.request || !c.when(++answers)) return result;
+      if (c.answer != kOther) {
+        errno = c.answer;
+        return -1;
+      }
+      if (request == SIOCGIFADDR) address.s_addr = htonl(0x0a010001);
+      if (request == SIOCGIFINDEX) ++static_cast<ifreq*>(arg)->ifr_ifindex;
+      return result;
+    };
+    InterfaceTable table(kernel);
+    EXPECT_EQ(c.shown ? both : first, printedSection(table)) << c.change;
+  }
 }
 
 TEST_F(InterfaceTableTest, EndsTheRunWhenTheListOutgrowsMemory) {

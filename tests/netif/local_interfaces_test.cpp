@@ -102,6 +102,8 @@ TEST_F(LocalInterfaces, ReportsOnlyNamesBeginningWithEth) {
                     tap("ETH0", "10.2.1.1/24", "02:00:00:00:00:02") +
                     tap("etx0", "10.2.4.1/24", "02:00:00:00:00:06") +
                     tap("eth", "10.2.2.1/24", "02:00:00:00:00:03") +
+                    // a label that names no device: its requests find none
+                    "ip addr add 10.2.2.9/24 dev eth label eth7 && " +
                     tap("eth456789abcdef", "10.2.3.1/24", "02:00:00:00:00:04") + "true"));
   ASSERT_TRUE(spaces.addVethWithTraffic("eth0", "10.7.0.1", 3));
   ASSERT_TRUE(
@@ -120,6 +122,7 @@ TEST_F(LocalInterfaces, ReportsOnlyNamesBeginningWithEth) {
                 text({"eth0:1", "10.7.0.9", "02:00:00:00:00:05", "255.255.255.0", true, true, true,
                       1500, eth0Counters}),
             run.out);
+  EXPECT_EQ("", run.err);
   EXPECT_EQ(0, run.exitStatus);
 
   ASSERT_TRUE(shell("ip link del eth0 && ip link del eth && ip link del eth456789abcdef"));
@@ -143,20 +146,35 @@ TEST_F(LocalInterfaces, ComesLastAndOncePerRequest) {
 }
 
 TEST_F(LocalInterfaces, ShowsControlBytesOfNamesAndValuesAsQuestionMarksOnATerminal) {
-  ASSERT_TRUE(
-      shell("ip tuntap add dev \"$(printf 'eth\\033[31mX')\" mode tap && "
-            "ip addr add 10.1.0.1/24 dev \"$(printf 'eth\\033[31mX')\""));
-  const TempFile config("net.slp.useScopes = a\x1b[2Jb\x1b]0;T\ac\nnet.slp.MTU = 5\rX\n");
+  // A label may hold what a device name cannot: a newline and a bidirectional override.
+  ASSERT_TRUE(shell(
+      "ip tuntap add dev \"$(printf 'eth\\033[31mX')\" mode tap && "
+      "ip addr add 10.1.0.1/24 dev \"$(printf 'eth\\033[31mX')\" && ip addr add 10.1.0.2/24 "
+      "dev \"$(printf 'eth\\033[31mX')\" label \"$(printf 'eth\\033[31mX:\\n\\342\\200\\256')\""));
+  // C1 controls alone and in UTF-8, bidirectional controls, a line separator, invalid UTF-8
+  // (one '?' a byte), then printable UTF-8.
+  const std::string odd =
+      "a\x9b|\x85|\xc2\x9b|\xe2\x80\xae|\xe2\x81\xa6|\xe2\x80\xa8|\xff\xfe|\xc0\xaf|\x80|"
+      "\xed\xa0\x80|"
+      "\xe2\x80|\xc3\xa9\xc3\x9c\xe6\x97\xa5";
+  const TempFile config(
+      "net.slp.useScopes = a\x1b[2Jb\x1b]0;T\ac\nnet.slp.MTU = 5\rX\n"
+      "net.slp.DAAddresses = " +
+      odd + "\n");
   const std::string program = std::string("'") + TOLVANE_BINARY + "' -O -P -I";
   const struct {
     std::string command;
     std::vector<std::string> lines;
   } cases[] = {
+      // Into a file the values go byte for byte, and names without their control bytes.
       {program,
-       {"Local Interface\t\teth\x1b[31mX\n", "\t\ta\x1b[2Jb\x1b]0;T\ac\n", "\t5\rX bytes\n"}},
+       {"Local Interface\t\teth?[31mX\n", "Local Interface\t\teth?[31mX:?\xe2\x80\xae\n",
+        "\t\ta\x1b[2Jb\x1b]0;T\ac\n", "\t5\rX bytes\n", "\t\t" + odd + "\n"}},
       // The terminal ends each line with CR LF.
       {"script -qec \"" + program + "\" /dev/null",
-       {"Local Interface\t\teth?[31mX\r\n", "\t\ta?[2Jb?]0;T?c\r\n", "\t5?X bytes\r\n"}},
+       {"Local Interface\t\teth?[31mX\r\n", "Local Interface\t\teth?[31mX:??\r\n",
+        "\t\ta?[2Jb?]0;T?c\r\n", "\t5?X bytes\r\n",
+        "\t\ta?|?|?|?|?|?|??|??|?|???|??|\xc3\xa9\xc3\x9c\xe6\x97\xa5\r\n"}},
   };
   for (const auto& c : cases) {
     const ProcessResult run = runShell(c.command, {"OpenSLPConfig=" + config.path()});
@@ -209,9 +227,21 @@ TEST_F(LocalInterfaces, AClosedStandardOutputFailsAsSuch) {
   ASSERT_TRUE(
       shell("for i in $(seq 30); do ip tuntap add dev eth$i mode tap && "
             "ip addr add 10.3.$i.1/24 dev eth$i || exit 1; done"));
-  const ProcessResult run = runShell(std::string("exec '") + TOLVANE_BINARY + "' -I >&-");
-  EXPECT_EQ("Can't write to standard output: Bad file descriptor\n", run.err);
-  EXPECT_EQ(255, run.exitStatus);
+  const std::string program = std::string("'") + TOLVANE_BINARY + "'";
+  const TempDir directory;
+  // Standard input closed too, with a FIFO in /dev/null's place (a broken chroot): each closed
+  // descriptor takes /dev/null without waiting for a writer, so none is left for the socket.
+  const std::string fifoNull =
+      "mkfifo " + directory.path("null") + " && timeout 10 unshare -m sh -c 'mount --bind " +
+      directory.path("null") + " /dev/null && exec " + program + " -I <&- >&-'";
+  for (const std::string& command : {"exec " + program + " -I >&-", fifoNull}) {
+    if (command == fifoNull && runShell("unshare -m true").exitStatus != 0) {
+      GTEST_SKIP() << "mount namespaces are not permitted here (unshare -m failed)";
+    }
+    const ProcessResult run = runShell(command);
+    EXPECT_EQ("Can't write to standard output: Bad file descriptor\n", run.err) << command;
+    EXPECT_EQ(255, run.exitStatus) << command;
+  }
 }
 
 TEST_F(LocalInterfaces, ReadsTheCounterFileOncePerSection) {

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -166,6 +167,11 @@ TEST(PropertyStore, LayersDefaultsGlobalFileAndOverride) {
   ASSERT_EQ(25, write(terminal, "net.slp.useScopes = TTY\n\x04", 25));
   // Opening a path beneath a plain file fails even for root, who can read any file.
   const std::string beneathFile = global + "/slp.conf";
+  // Opening a device or a FIFO may itself act (allocate a terminal, release a writer): the
+  // store never opens either.
+  const int opens = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_LE(0, inotify_add_watch(opens, fifo.c_str(), IN_OPEN));
+  ASSERT_LE(0, inotify_add_watch(opens, device.c_str(), IN_OPEN));
 
   const struct {
     std::string global;
@@ -197,6 +203,9 @@ TEST(PropertyStore, LayersDefaultsGlobalFileAndOverride) {
     EXPECT_EQ(shown(c.isDA), shown(store.find("net.slp.isDA"))) << context;
     EXPECT_EQ(shown("1400"), shown(store.find("net.slp.MTU"))) << context;
   }
+  inotify_event event;
+  EXPECT_EQ(-1, read(opens, &event, sizeof event)) << "opened: watch " << event.wd;
+  close(opens);
   close(terminal);
   close(fifoKept);
 }

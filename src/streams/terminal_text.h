@@ -1,0 +1,16 @@
+// terminal_text.h: what of a text from outside may reach the person who reads it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// A byte below 0x20 or DEL. A name the report shows never holds one, wherever it goes: a newline
+// or a tab in it would make a line or a column that a script reads as the report's own.
+bool isControlByte(char c);
+
+// `text` as a terminal may show it. It is read as UTF-8: each printable character passes as it
+// is ("é", CJK), each control character (below 0x20, DEL, U+0080 to U+009F), bidirectional
+// control and line or paragraph separator shows as one '?', and so does each byte that is not
+// part of a valid sequence (a lone C1 byte such as the 8-bit CSI 0x9B, an overlong form, a
+// surrogate, a sequence cut short).
+std::string shownOnTerminal(std::string_view text);
