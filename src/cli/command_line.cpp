@@ -24,7 +24,7 @@ void ParserOutput::failure(TCLAP::CmdLineInterface& commandLine, TCLAP::ArgExcep
   const std::string prefix = "Argument: ";
   const std::string id = exception.argId();
   const std::string argument = id.rfind(prefix, 0) == 0 ? id.substr(prefix.size()) : "";
-  const std::string text = shown(argument);
+  const std::string text = argumentAsShown(argument);
   if (text == argument) {
     TCLAP::StdOutput::failure(commandLine, exception);
     return;
@@ -33,7 +33,7 @@ void ParserOutput::failure(TCLAP::CmdLineInterface& commandLine, TCLAP::ArgExcep
   TCLAP::StdOutput::failure(commandLine, shownException);
 }
 
-std::string ParserOutput::shown(const std::string& argument) const {
+std::string ParserOutput::argumentAsShown(const std::string& argument) const {
   // The parser marks taken letters in place, so the argument stands at the same index, with
   // the same length, among the arguments as given: the bytes as given, with a '*' for each
   // letter taken.

@@ -41,7 +41,7 @@ class ParserOutput : public TCLAP::StdOutput {
   void failure(TCLAP::CmdLineInterface& commandLine, TCLAP::ArgException& exception) override;
 
  private:
-  std::string shown(const std::string& argument) const;
+  std::string argumentAsShown(const std::string& argument) const;
 
   const std::vector<std::string>& parsed;
   const std::vector<std::string>& given;

@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <iostream>
+#include <new>
 
 #include "cli/command_line.h"
 #include "layout/row_layout.h"
@@ -97,6 +98,8 @@ int main(int argc, char** argv) {
   // Before the parser, which may write the help, the version or a failure report and end the
   // process itself.
   useCheckedStandardStreams();
+  // Memory running out anywhere ends the run with a reason, so no caller needs to handle it.
+  std::set_new_handler(exitOutOfMemory);
   try {
     return run(argc, argv);
   } catch (const TCLAP::ArgException& exception) {

@@ -44,30 +44,23 @@ std::string headingText(const char* label, std::string_view name, Underline unde
   return text;
 }
 
-std::string rowText(const char* label, std::string_view value, std::string_view suffix) {
+std::string rowText(const char* label, std::string_view value, std::string_view ownText) {
   std::string text = gettext(label);
   text += "\t\t";
   appendValue(text, value);
-  text += suffix;
+  text += ownText;
   text += '\n';
   return text;
 }
 
-void printLines(std::string_view lines) {
-  for (std::size_t end; (end = lines.find('\n')) != std::string_view::npos;) {
-    std::cout << lines.substr(0, end);
-    printLineEnd();
-    lines.remove_prefix(end + 1);
-  }
-  std::cout << lines;
-}
+void printLines(std::string_view lines) { std::cout << lines; }
 
 void printHeading(const char* label, std::string_view name, Underline underline) {
   printLines(headingText(label, name, underline));
 }
 
-void printTextRow(const char* label, std::string_view value, std::string_view suffix) {
-  printLines(rowText(label, value, suffix));
+void printTextRow(const char* label, std::string_view value, std::string_view ownText) {
+  printLines(rowText(label, value, ownText));
 }
 
 void printLine(std::string_view text) {
@@ -75,9 +68,6 @@ void printLine(std::string_view text) {
   printLineEnd();
 }
 
-void printLineEnd() {
-  std::cout.put('\n');
-  if (standardOutputIsTerminal()) std::cout.flush();
-}
+void printLineEnd() { std::cout << '\n'; }
 
 const char* yesNo(bool value) { return value ? yesText : noText; }

@@ -24,22 +24,21 @@ enum class Underline { kLabel, kLabelAndValues };
 // terminal it shows as shownOnTerminal does.
 std::string headingText(const char* label, std::string_view name, Underline underline);
 
-// The text of one whole row: gettext(label), the separator, `value`, then `suffix`, the line
+// The text of one whole row: gettext(label), the separator, `value`, then `ownText`, the line
 // end. The value may come from outside (a configuration file, the kernel): on a terminal it
-// shows as shownOnTerminal does, elsewhere, for scripts, byte for byte. The suffix is the
-// report's own.
-std::string rowText(const char* label, std::string_view value, std::string_view suffix = {});
+// shows as shownOnTerminal does, elsewhere, for scripts, byte for byte. The own text is the
+// report's (a unit, the traffic columns) and shows as it is.
+std::string rowText(const char* label, std::string_view value, std::string_view ownText = {});
 
-// Writes `lines`, each ended by its newline, as printLineEnd does.
+// Writes `lines`, each ended by its newline.
 void printLines(std::string_view lines);
 
 // Writes the heading or the row whole, once it is made.
 void printHeading(const char* label, std::string_view name, Underline underline);
-void printTextRow(const char* label, std::string_view value, std::string_view suffix = {});
+void printTextRow(const char* label, std::string_view value, std::string_view ownText = {});
 
 // Writes `text`, then the line end.
 void printLine(std::string_view text);
 
-// Writes the newline that ends a line. On a terminal the line is written out at once; elsewhere
-// it waits in the buffer with the lines after it.
+// Writes the newline that ends a line.
 void printLineEnd();

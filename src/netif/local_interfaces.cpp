@@ -14,7 +14,7 @@ namespace {
 bool isEthernetName(const char* name) { return std::memcmp(name, "eth", 3) == 0; }
 
 // The report's own text, whose tab separates its two columns.
-std::string outIn(std::uint64_t sent, std::uint64_t received) {
+std::string trafficColumns(std::uint64_t sent, std::uint64_t received) {
   return gettext("Out: ") + std::to_string(sent) + gettext("\tIn: ") + std::to_string(received);
 }
 
@@ -70,10 +70,10 @@ std::string mtuRow(const InterfaceTable& table) {
 
 std::string packetsRow(const InterfaceTable& table) {
   const TrafficCounters& counters = table.trafficCounters();
-  return rowText(N_("Total packets:\t\t"), {}, outIn(counters.txPackets, counters.rxPackets));
+  return rowText(N_("Total packets:\t\t"), {}, trafficColumns(counters.txPackets, counters.rxPackets));
 }
 
 std::string bytesRow(const InterfaceTable& table) {
   const TrafficCounters& counters = table.trafficCounters();
-  return rowText(N_("Total bytes:\t\t"), {}, outIn(counters.txBytes, counters.rxBytes));
+  return rowText(N_("Total bytes:\t\t"), {}, trafficColumns(counters.txBytes, counters.rxBytes));
 }

@@ -6,12 +6,12 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
-#include <new>
 #include <streambuf>
 
 namespace {
@@ -58,17 +58,24 @@ int writeAll(int fd, const char* data, std::size_t size) {
 void failStandardError(int /*error*/) {}
 
 // The buffer of std::cout or std::cerr while the program runs: it writes to the stream's
-// descriptor whatever the stream is flushed with, and when a line outgrows it.
+// descriptor whatever the stream is flushed with, when it is full, and, for a reader who reads
+// a line at a time, each line as soon as it ends.
 class DescriptorBuffer : public std::streambuf {
  public:
   DescriptorBuffer(std::ostream& stream, int fd, void (*failed)(int error))
       : stream(stream), replaced(stream.rdbuf(this)), fd(fd), failed(failed) {
-    setp(buffer, buffer + sizeof buffer);
+    hold(0);
   }
   // Static objects are destroyed before the library's last flush of the standard streams.
   ~DescriptorBuffer() override { stream.rdbuf(replaced); }
   DescriptorBuffer(const DescriptorBuffer&) = delete;
   DescriptorBuffer& operator=(const DescriptorBuffer&) = delete;
+
+  void writeLinesAsTheyEnd(bool byLine) {
+    writeBuffered();
+    lineAtATime = byLine;
+    hold(0);
+  }
 
   // Emptied before the write, so that a way out that writes what the buffer holds finds
   // nothing more to write once a write has failed.
@@ -80,13 +87,31 @@ class DescriptorBuffer : public std::streambuf {
     if (error != 0) failed(error);
   }
 
-  void discardBuffered() { setp(buffer, buffer + sizeof buffer); }
+  void discardBuffered() { hold(0); }
 
  protected:
   int_type overflow(int_type c) override {
-    writeBuffered();
-    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
-    return sputc(traits_type::to_char_type(c));
+    if (traits_type::eq_int_type(c, traits_type::eof())) {
+      writeBuffered();
+      return traits_type::not_eof(c);
+    }
+    const char byte = traits_type::to_char_type(c);
+    xsputn(&byte, 1);
+    return c;
+  }
+
+  std::streamsize xsputn(const char* text, std::streamsize size) override {
+    for (std::streamsize done = 0; done < size;) {
+      const auto held = static_cast<std::size_t>(pptr() - pbase());
+      auto piece = std::min(sizeof buffer - held, static_cast<std::size_t>(size - done));
+      const void* lineEnd = lineAtATime ? std::memchr(text + done, '\n', piece) : nullptr;
+      if (lineEnd != nullptr) piece = static_cast<const char*>(lineEnd) + 1 - (text + done);
+      std::memcpy(buffer + held, text + done, piece);
+      hold(held + piece);
+      done += static_cast<std::streamsize>(piece);
+      if (lineEnd != nullptr || held + piece == sizeof buffer) writeBuffered();
+    }
+    return size;
   }
 
   int sync() override {
@@ -95,10 +120,19 @@ class DescriptorBuffer : public std::streambuf {
   }
 
  private:
+  // Keeps the first `size` bytes of the buffer for a later write. A line at a time, the put
+  // area has no room left: every byte then comes through overflow() or xsputn(), which see
+  // each line end.
+  void hold(std::size_t size) {
+    setp(buffer, buffer + (lineAtATime ? size : sizeof buffer));
+    pbump(static_cast<int>(size));
+  }
+
   std::ostream& stream;
   std::streambuf* replaced;
   int fd;
   void (*failed)(int error);
+  bool lineAtATime = false;
   char buffer[BUFSIZ];
 };
 
@@ -108,13 +142,6 @@ bool outputIsTerminal = false;
 
 // Translated before memory can run out: once it has, nothing more may be allocated.
 const char* outOfMemoryText = "";
-
-[[noreturn]] void exitOutOfMemory() {
-  standardOutput->writeBuffered();
-  // Only part of a line can be waiting there; the message takes its place.
-  standardError->discardBuffered();
-  exitWithReason(outOfMemoryText, {});
-}
 
 // The parser ends the process itself after the help, the version or a parse failure; what it
 // wrote since the last flush is written here, and checked like everything else.
@@ -139,11 +166,22 @@ void useCheckedStandardStreams() {
   standardOutput = &output;
   standardError = &error;
   outputIsTerminal = isatty(STDOUT_FILENO) == 1;
+  // On a terminal a person reads each line as it comes; a file or a pipe takes whole buffers.
+  output.writeLinesAsTheyEnd(outputIsTerminal);
   // A line at a time, so that a message reaches a shared log in one piece.
   std::cerr.unsetf(std::ios_base::unitbuf);
+  error.writeLinesAsTheyEnd(true);
   outOfMemoryText = gettext("Not enough memory");
-  std::set_new_handler(exitOutOfMemory);
   (void)std::atexit(flushAtExit);
+}
+
+void exitOutOfMemory() {
+  if (standardOutput != nullptr) {
+    standardOutput->writeBuffered();
+    // Only part of a line can be waiting there; the message takes its place.
+    standardError->discardBuffered();
+  }
+  exitWithReason(outOfMemoryText, {});
 }
 
 bool standardOutputIsTerminal() { return outputIsTerminal; }

@@ -9,16 +9,21 @@
 // Makes std::cout and std::cerr write through buffers of the program's own, before anything is
 // written to either, and opens /dev/null on a standard descriptor left closed. What standard output
 // holds is written before anything goes to standard error, and once more when the process exits; a
-// write of it that fails ends the run with the reason and kExitSystemError. Standard error is
-// written a line at a time; when it cannot be written nothing more can be said, and the run goes on
-// to the status it would have had. Both wait for room on a descriptor left non-blocking and retry
-// an interrupted write. From then on, running out of memory ends the run with "Not enough memory"
-// and kExitSystemError.
+// write of it that fails ends the run with the reason and kExitSystemError. Standard output is
+// written a line at a time, each line as soon as it ends, on a terminal, and in whole buffers
+// elsewhere. Standard error is written a line at a time; when it cannot be written nothing more
+// can be said, and the run goes on to the status it would have had. Both wait for room on a
+// descriptor left non-blocking and retry an interrupted write.
 void useCheckedStandardStreams();
 
-// Whether standard output is a terminal, where a person reads each line as it comes (the report
-// writes a line at a time there, whole buffers elsewhere). False until the streams are checked.
+// Whether standard output is a terminal, where a person reads each line as it comes. False until
+// the streams are checked.
 bool standardOutputIsTerminal();
+
+// The program's answer to memory running out, for std::set_new_handler: writes what standard
+// output holds, then "Not enough memory" on standard error, and ends the process with
+// kExitSystemError, allocating nothing on the way out.
+[[noreturn]] void exitOutOfMemory();
 
 // Writes what standard output holds, then `reason` and `detail` as one line in one write on
 // standard error, and ends the process at once with kExitSystemError, without unwinding:
