@@ -108,7 +108,8 @@ TEST_F(LocalInterfaces, ReportsOnlyNamesBeginningWithEth) {
   ASSERT_TRUE(spaces.addVethWithTraffic("eth0", "10.7.0.1", 3));
   ASSERT_TRUE(
       shell("ip link set eth0 address 02:00:00:00:00:05 && "
-            "ip addr add 10.7.0.9/24 dev eth0 label eth0:1"));
+            "ip addr add 10.7.0.9/24 dev eth0 label eth0:1 && "
+            "ip addr add 10.7.0.10/24 dev eth0 label eth0:1:2"));
   const std::vector<std::uint64_t> eth0Counters = deviceCounters("eth0");
 
   const ProcessResult run = tolvane({"-I"});
@@ -120,7 +121,10 @@ TEST_F(LocalInterfaces, ReportsOnlyNamesBeginningWithEth) {
                 text({"eth0", "10.7.0.1", "02:00:00:00:00:05", "255.255.255.0", true, true, true,
                       1500, eth0Counters}) +
                 text({"eth0:1", "10.7.0.9", "02:00:00:00:00:05", "255.255.255.0", true, true, true,
-                      1500, eth0Counters}),
+                      1500, eth0Counters}) +
+                // the device is the label up to its first colon
+                text({"eth0:1:2", "10.7.0.10", "02:00:00:00:00:05", "255.255.255.0", true, true,
+                      true, 1500, eth0Counters}),
             run.out);
   EXPECT_EQ("", run.err);
   EXPECT_EQ(0, run.exitStatus);
@@ -143,6 +147,27 @@ TEST_F(LocalInterfaces, ComesLastAndOncePerRequest) {
   ASSERT_GT(all.size(), banner.size() + section.size());
   EXPECT_EQ(section, all.substr(all.size() - section.size())) << "-A ends with the section";
   EXPECT_EQ(banner + section + all.substr(banner.size()), tolvane({"-A", "-I"}).out);
+
+  // Each section's socket is closed before the next is opened, and the last before the exit.
+  const TempDir directory;
+  const std::string trace = directory.path("trace");
+  ASSERT_EQ(0, runShell("strace -qq -e trace=socket,close -o " + trace + " " + TOLVANE_BINARY +
+                        " -A -I >/dev/null", {"ASAN_OPTIONS=detect_leaks=0"})
+                   .exitStatus);
+  std::ifstream calls(trace);
+  int sockets = 0;
+  std::string open;  // the descriptor of the socket open
+  for (std::string call; std::getline(calls, call);) {
+    if (call.rfind("socket(", 0) == 0) {
+      EXPECT_EQ("", open) << "still open at " << call;
+      open = call.substr(call.rfind(' ') + 1);
+      ++sockets;
+    } else if (call.rfind("close(" + open + ")", 0) == 0) {
+      open.clear();
+    }
+  }
+  EXPECT_EQ(2, sockets);
+  EXPECT_EQ("", open) << "open at the exit";
 }
 
 TEST_F(LocalInterfaces, ShowsControlBytesOfNamesAndValuesAsQuestionMarksOnATerminal) {
@@ -229,12 +254,13 @@ TEST_F(LocalInterfaces, AClosedStandardOutputFailsAsSuch) {
             "ip addr add 10.3.$i.1/24 dev eth$i || exit 1; done"));
   const std::string program = std::string("'") + TOLVANE_BINARY + "'";
   const TempDir directory;
-  // Standard input closed too, with a FIFO in /dev/null's place (a broken chroot): each closed
-  // descriptor takes /dev/null without waiting for a writer, so none is left for the socket.
+  // Standard input closed too: /dev/null takes both descriptors, so neither is left for the
+  // socket; with a FIFO in /dev/null's place (a broken chroot) too, without waiting for a writer.
   const std::string fifoNull =
       "mkfifo " + directory.path("null") + " && timeout 10 unshare -m sh -c 'mount --bind " +
       directory.path("null") + " /dev/null && exec " + program + " -I <&- >&-'";
-  for (const std::string& command : {"exec " + program + " -I >&-", fifoNull}) {
+  for (const std::string& command :
+       {"exec " + program + " -I >&-", "exec " + program + " -I <&- >&-", fifoNull}) {
     if (command == fifoNull && runShell("unshare -m true").exitStatus != 0) {
       GTEST_SKIP() << "mount namespaces are not permitted here (unshare -m failed)";
     }

@@ -117,6 +117,7 @@ TEST(PropertyStore, ReadsTheFileFormat) {
       // bytes that are not text
       {"net.slp.locale = de \0xx\n"s, "net.slp.locale", "de"},
       {"net.slp.locale = \0de\n"s, "net.slp.locale", "en"},
+      {"net.slp.useScopes = \0SALES\0\n"s, "net.slp.useScopes", "default"},  // the first NUL
       {"net.slp.locale = d\0e\nnet.slp.MTU = 999\n"s, "net.slp.MTU", "999"},
       {"\0net.slp.locale = de\n"s, "net.slp.locale", "en"},
       {"net.slp.useScopes = \xa0\xc3\xa9t\xe9\xff\xa0\n", "net.slp.useScopes",
