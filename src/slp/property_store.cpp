@@ -69,9 +69,7 @@ std::string_view withoutSurroundingSpace(std::string_view text) {
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::string_view withoutByteOrderMark(std::string_view firstLine) {
-  if (firstLine.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-    firstLine.remove_prefix(kByteOrderMark.size());
-  }
+  if (firstLine.rfind(kByteOrderMark, 0) == 0) firstLine.remove_prefix(kByteOrderMark.size());
   return firstLine;
 }
 
@@ -85,18 +83,16 @@ bool withinLineBound(std::string_view line) { return line.size() <= kLongestLine
 // is dropped whole, unread beyond this point.
 constexpr std::size_t kReadLimit = std::size_t{64} * 1024 * 1024;
 
-// Reads at most `size` bytes into `chunk`, counting them against `unread`: what is left of the
-// read limit, and one byte more, which tells a file that goes on from one that ends there.
-// Returns the bytes read, 0 at the file's end, or -1 when a read fails or the file goes on past
-// the limit: either way the file is dropped.
+// Reads at most `size` bytes into `chunk`, counting them off `unread`, what is left of the limit
+// and one byte more to tell a file that goes on from one that ends there. Returns the bytes
+// read, 0 at the file's end, or -1 when a read fails or the file goes on past the limit.
 ssize_t readWithinLimit(int file, char* chunk, std::size_t size, std::size_t& unread) {
-  for (;;) {
-    const ssize_t got = read(file, chunk, std::min(size, unread));
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0 || static_cast<std::size_t>(got) == unread) return -1;
-    unread -= static_cast<std::size_t>(got);
-    return got;
-  }
+  ssize_t got = 0;
+  do got = read(file, chunk, std::min(size, unread));
+  while (got < 0 && errno == EINTR);
+  if (got < 0 || static_cast<std::size_t>(got) == unread) return -1;
+  unread -= static_cast<std::size_t>(got);
+  return got;
 }
 
 // Layers the setting one line makes over `values`; a comment or a line that sets nothing
@@ -223,7 +219,7 @@ const char* PropertyStore::find(std::string_view name) const {
   return found->second.c_str();
 }
 
-PropertyStore loadPropertyStore(const std::string& globalPath, const char* overridePath) {
+PropertyStore loadPropertyStore(const char* globalPath, const char* overridePath) {
   PropertyStore store;
   store.loadFile(globalPath);
   if (overridePath != nullptr) store.loadFile(overridePath);
