@@ -18,6 +18,7 @@ const std::string kBriefUsage =
     "Brief USAGE:\n"
     "tolvane  [-A] [-I] [-R] [-S] [-N] [-T] [-D] [-C] [-P] [-O] [--]\n"
     "\t[--version] [-h] \n";
+
 // The configuration report's expected bytes, which the package's tests compare with too: the
 // eight sections on the library's defaults, then on the sample file, each run with its banner.
 struct ExpectedReports {
