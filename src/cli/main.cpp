@@ -38,6 +38,15 @@ constexpr SectionSwitch kConfigurationSwitches[] = {
     {"R", "trace", N_("Displays information about tracing and loging"), printTracing},
 };
 
+// A configuration section's switch, with the printer of the section it selects.
+class SectionSwitchArg : public TCLAP::SwitchArg {
+ public:
+  explicit SectionSwitchArg(const SectionSwitch& section)
+      : TCLAP::SwitchArg(section.flag, section.name, gettext(section.description), false),
+        print(section.print) {}
+  void (*const print)();
+};
+
 constexpr char kStars[] = "***********************************************************";
 
 void printBanner() {
@@ -59,10 +68,10 @@ int run(int argc, char** argv) {
   CommandLine commandLine(
       gettext("Displays diagnostic information for the Service Location Protocol driver"), ' ',
       TOLVANE_VERSION);
-  std::deque<TCLAP::SwitchArg> configurationSwitches;
+  // The parser keeps a pointer to each, so none may move.
+  std::deque<SectionSwitchArg> configurationSwitches;
   for (const SectionSwitch& section : kConfigurationSwitches) {
-    commandLine.add(configurationSwitches.emplace_back(section.flag, section.name,
-                                                       gettext(section.description), false));
+    commandLine.add(configurationSwitches.emplace_back(section));
   }
   TCLAP::SwitchArg interfaceSwitch("I", "interface",
                                    gettext("Displays information about Local Interface"), false);
@@ -81,8 +90,8 @@ int run(int argc, char** argv) {
   }
 
   InterfaceTable interfaces;
-  for (std::size_t i = 0; i < configurationSwitches.size(); ++i) {
-    if (configurationSwitches[i].getValue()) kConfigurationSwitches[i].print();
+  for (const SectionSwitchArg& section : configurationSwitches) {
+    if (section.getValue()) section.print();
   }
   if (interfaceSwitch.getValue()) printLocalInterfaces(interfaces);
   if (allSwitch.getValue()) {

@@ -189,12 +189,12 @@ void InterfaceTable::readTrafficCounters() {
   }
 
   switch (snapshot.find(deviceName(ifName), counters)) {
-    case CounterScan::kFound:
-    case CounterScan::kNotFound:
+    case CounterLookup::kFound:
+    case CounterLookup::kNotFound:
       return;
-    case CounterScan::kWrongFormat:
+    case CounterLookup::kWrongFormat:
       exitOnSystemError(gettext("Wrong format of /proc/net/dev. Sorry."));
-    case CounterScan::kShortLine:
+    case CounterLookup::kShortLine:
       exitOnSystemError(gettext("Can't read data from file"));
   }
 }

@@ -87,6 +87,11 @@ CounterLoad CounterSnapshot::loadFile(const std::string& path) {
 CounterLoad CounterSnapshot::load(int file) {
   countersByDevice.clear();
   endsAtWrongLine = false;
+  const CounterLoad read = readWhole(file);
+  return read == CounterLoad::kLoaded ? indexLines() : read;
+}
+
+CounterLoad CounterSnapshot::readWhole(int file) {
   size = 0;
   for (;;) {
     // One byte stays free for the NUL after a last line without a newline.
@@ -115,50 +120,51 @@ CounterLoad CounterSnapshot::load(int file) {
     return CounterLoad::kReadFailed;
   }
   text[size] = '\0';
-
-  try {
-    char* line = text;
-    char* const end = text + size;
-    int titleLines = 2;  // skipped unexamined
-    while (line < end) {
-      auto* newline = static_cast<char*>(std::memchr(line, '\n', end - line));
-      char* const lineEnd = newline != nullptr ? newline : end;
-      // The numbers are read as a C string that ends with the line, not in the next one.
-      *lineEnd = '\0';
-      const std::string_view lineText(line, lineEnd - line);
-      line = lineEnd + 1;
-      if (titleLines > 0) {
-        --titleLines;
-        continue;
-      }
-      const std::size_t colon = lineText.find(':');
-      const std::string_view token = colon == std::string_view::npos
-                                         ? std::string_view()
-                                         : firstToken(lineText.substr(0, colon));
-      if (token.empty()) {
-        // A lookup that gets this far finds the file malformed, so nothing after it counts.
-        endsAtWrongLine = true;
-        return CounterLoad::kLoaded;
-      }
-      // emplace keeps an entry already there: a name's first line wins.
-      if (token.size() <= kMaxNameLength) {
-        countersByDevice.emplace(token, lineText.data() + colon + 1);
-      }
-    }
-  } catch (const std::bad_alloc&) {
-    countersByDevice.clear();
-    return CounterLoad::kOutOfMemory;
-  }
   return CounterLoad::kLoaded;
 }
 
-CounterScan CounterSnapshot::find(std::string_view device, TrafficCounters& counters) const {
+CounterLoad CounterSnapshot::indexLines() try {
+  char* line = text;
+  char* const end = text + size;
+  int titleLines = 2;  // skipped unexamined
+  while (line < end) {
+    auto* newline = static_cast<char*>(std::memchr(line, '\n', end - line));
+    char* const lineEnd = newline != nullptr ? newline : end;
+    // The numbers are read as a C string that ends with the line, not in the next one.
+    *lineEnd = '\0';
+    const std::string_view lineText(line, lineEnd - line);
+    line = lineEnd + 1;
+    if (titleLines > 0) {
+      --titleLines;
+      continue;
+    }
+    const std::size_t colon = lineText.find(':');
+    const std::string_view token = colon == std::string_view::npos
+                                       ? std::string_view()
+                                       : firstToken(lineText.substr(0, colon));
+    if (token.empty()) {
+      // A lookup that gets this far finds the file malformed, so nothing after it counts.
+      endsAtWrongLine = true;
+      return CounterLoad::kLoaded;
+    }
+    // emplace keeps an entry already there: a name's first line wins.
+    if (token.size() <= kMaxNameLength) {
+      countersByDevice.emplace(token, lineText.data() + colon + 1);
+    }
+  }
+  return CounterLoad::kLoaded;
+} catch (const std::bad_alloc&) {
+  countersByDevice.clear();
+  return CounterLoad::kOutOfMemory;
+}
+
+CounterLookup CounterSnapshot::find(std::string_view device, TrafficCounters& counters) const {
   const auto line = countersByDevice.find(device);
   if (line == countersByDevice.end()) {
-    return endsAtWrongLine ? CounterScan::kWrongFormat : CounterScan::kNotFound;
+    return endsAtWrongLine ? CounterLookup::kWrongFormat : CounterLookup::kNotFound;
   }
   TrafficCounters found;
-  if (!parseCounters(line->second, found)) return CounterScan::kShortLine;
+  if (!parseCounters(line->second, found)) return CounterLookup::kShortLine;
   counters = found;
-  return CounterScan::kFound;
+  return CounterLookup::kFound;
 }

@@ -27,7 +27,7 @@ struct TrafficCounters {
 };
 
 // How a lookup in the counter file ended. Only kFound fills the counters.
-enum class CounterScan {
+enum class CounterLookup {
   kFound,        // the device's line, with its sixteen numbers
   kNotFound,     // the file ended without a line for the device
   kWrongFormat,  // a line without a name before a colon came first
@@ -59,9 +59,14 @@ class CounterSnapshot {
   CounterLoad loadFile(const std::string& path);
   // Answers as a scan of the file from its top would: the first line whose name is `device`
   // wins, and a line without a name before it is kWrongFormat.
-  CounterScan find(std::string_view device, TrafficCounters& counters) const;
+  CounterLookup find(std::string_view device, TrafficCounters& counters) const;
 
  private:
+  // Reads the whole file into `text`, growing it as needed; kLoaded leaves it NUL-terminated.
+  CounterLoad readWhole(int file);
+  // Indexes the device lines after the two title lines, up to the first without a name.
+  CounterLoad indexLines();
+
   char* text = nullptr;  // malloc'd; every newline replaced by a NUL, and one after the end
   std::size_t capacity = 0;
   std::size_t size = 0;

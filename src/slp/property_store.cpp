@@ -59,7 +59,7 @@ bool isSpaceOrControl(char c) {
   return byte >= 0x01 && byte <= 0x20;
 }
 
-std::string_view trimmed(std::string_view text) {
+std::string_view withoutSurroundingSpace(std::string_view text) {
   while (!text.empty() && isSpaceOrControl(text.front())) text.remove_prefix(1);
   while (!text.empty() && isSpaceOrControl(text.back())) text.remove_suffix(1);
   return text;
@@ -68,25 +68,44 @@ std::string_view trimmed(std::string_view text) {
 // What an editor may put at the very start of a file saved as UTF-8.
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
+std::string_view withoutByteOrderMark(std::string_view firstLine) {
+  if (firstLine.rfind(kByteOrderMark, 0) == 0) firstLine.remove_prefix(kByteOrderMark.size());
+  return firstLine;
+}
+
 // The longest line that can set a property, its newline not counted. A longer one is skipped to
 // its end without being kept, so a file's lines never hold more memory than this.
 constexpr std::size_t kLongestLine = std::size_t{64} * 1024;
 
+bool withinLineBound(std::string_view line) { return line.size() <= kLongestLine; }
+
 // The most of a file that is read. A longer file, or one that never ends (/proc/self/pagemap),
 // is dropped whole, unread beyond this point.
 constexpr std::size_t kReadLimit = std::size_t{64} * 1024 * 1024;
+
+// Reads at most `size` bytes into `chunk`, counting them off `unread`, what is left of the limit
+// and one byte more to tell a file that goes on from one that ends there. Returns the bytes
+// read, 0 at the file's end, or -1 when a read fails or the file goes on past the limit.
+ssize_t readWithinLimit(int file, char* chunk, std::size_t size, std::size_t& unread) {
+  ssize_t got = 0;
+  do got = read(file, chunk, std::min(size, unread));
+  while (got < 0 && errno == EINTR);
+  if (got < 0 || static_cast<std::size_t>(got) == unread) return -1;
+  unread -= static_cast<std::size_t>(got);
+  return got;
+}
 
 // Layers the setting one line makes over `values`; a comment or a line that sets nothing
 // changes nothing.
 void applyLine(std::string_view line, Values& values) {
   // Callers receive values as C strings, so a NUL ends the line's text: what is stored is what
   // they can see.
-  line = trimmed(line.substr(0, line.find('\0')));
+  line = withoutSurroundingSpace(line.substr(0, line.find('\0')));
   if (line.empty() || line.front() == '#' || line.front() == ';') return;
   const std::size_t equals = line.find('=');
   if (equals == std::string_view::npos) return;
-  const std::string_view name = trimmed(line.substr(0, equals));
-  const std::string_view value = trimmed(line.substr(equals + 1));
+  const std::string_view name = withoutSurroundingSpace(line.substr(0, equals));
+  const std::string_view value = withoutSurroundingSpace(line.substr(equals + 1));
   // An empty value leaves the earlier one in force.
   if (name.empty() || value.empty()) return;
   // Nothing but the properties with defaults is ever asked for, so any other name is forgotten:
@@ -126,51 +145,52 @@ class RegularFile {
   int fd;
 };
 
+// A line that a chunk ends before its newline, kept until the newline comes, as far as it can
+// still set anything.
+class PendingLine {
+ public:
+  // Adds `piece`, or drops the line, and the rest of it, once it outgrows the line bound.
+  void append(std::string_view piece) {
+    if (dropped) return;
+    text.append(piece);
+    dropped = !withinLineBound(line());
+    if (dropped) text.clear();
+  }
+  // Layers the line over `values`, then starts the next.
+  void end(Values& values) {
+    if (!dropped) applyLine(line(), values);
+    text.clear();
+    dropped = false;
+    first = false;
+  }
+
+ private:
+  std::string_view line() const { return first ? withoutByteOrderMark(text) : text; }
+
+  std::string text;
+  bool dropped = false;
+  bool first = true;
+};
+
 // Layers each line of the file open on `file` over `values` as soon as it has been read whole,
 // so that memory holds one line, never the file. False when the file cannot be read to its end:
 // a read fails, or it goes on past the read limit.
 bool applyLines(int file, Values& values) {
-  std::string line;  // a line begun in an earlier chunk, as far as it is short enough to keep
-  bool tooLong = false;
-  bool firstLine = true;
-  const auto keep = [&](std::string_view piece) {
-    if (tooLong) return;
-    // Room for a first line's byte-order mark, which is no part of its length.
-    if (line.size() + piece.size() > kLongestLine + kByteOrderMark.size()) {
-      tooLong = true;
-      line.clear();
-      return;
-    }
-    line.append(piece);
-  };
-  const auto endLine = [&] {
-    std::string_view text(line);
-    if (firstLine && text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-      text.remove_prefix(kByteOrderMark.size());
-    }
-    if (!tooLong && text.size() <= kLongestLine) applyLine(text, values);
-    line.clear();
-    tooLong = false;
-    firstLine = false;
-  };
+  PendingLine pending;
   char chunk[8192];
-  // One byte past the limit tells a file that goes on from one that ends there.
   std::size_t unread = kReadLimit + 1;
   for (;;) {
-    const ssize_t got = read(file, chunk, std::min(sizeof chunk, unread));
-    if (got < 0 && errno == EINTR) continue;
-    // A failed read and a file that goes on past the limit end alike: the file is dropped.
-    if (got < 0 || static_cast<std::size_t>(got) == unread) return false;
+    const ssize_t got = readWithinLimit(file, chunk, sizeof chunk, unread);
+    if (got < 0) return false;
     if (got == 0) {
-      endLine();  // a last line without a newline counts too
+      pending.end(values);  // a last line without a newline counts too
       return true;
     }
-    unread -= static_cast<std::size_t>(got);
     std::string_view text(chunk, static_cast<std::size_t>(got));
     std::size_t newline = text.find('\n');
     if (newline != std::string_view::npos) {
-      keep(text.substr(0, newline));
-      endLine();
+      pending.append(text.substr(0, newline));
+      pending.end(values);
       text.remove_prefix(newline + 1);
       // The lines that lie whole in this chunk, neither first nor long, are read where they are.
       while ((newline = text.find('\n')) != std::string_view::npos) {
@@ -178,7 +198,7 @@ bool applyLines(int file, Values& values) {
         text.remove_prefix(newline + 1);
       }
     }
-    keep(text);
+    pending.append(text);
   }
 }
 
@@ -209,7 +229,7 @@ const char* PropertyStore::find(std::string_view name) const {
   return found->second.c_str();
 }
 
-PropertyStore loadPropertyStore(const std::string& globalPath, const char* overridePath) {
+PropertyStore loadPropertyStore(const char* globalPath, const char* overridePath) {
   PropertyStore store;
   store.loadFile(globalPath);
   if (overridePath != nullptr) store.loadFile(overridePath);

@@ -37,4 +37,4 @@ class PropertyStore {
 
 // The store as the library builds it on its first call: the defaults, then the global file,
 // then the file named by OpenSLPConfig (`overridePath`, nullptr when that is not set).
-PropertyStore loadPropertyStore(const std::string& globalPath, const char* overridePath);
+PropertyStore loadPropertyStore(const char* globalPath, const char* overridePath);

@@ -50,7 +50,7 @@ std::optional<std::uint64_t> referenceNumber(std::string_view& text) {
 }
 
 struct Reference {
-  CounterScan outcome;
+  CounterLookup outcome;
   std::vector<std::uint64_t> numbers;
 };
 
@@ -64,13 +64,13 @@ Reference referenceScan(std::string_view contents, std::string_view device) {
   for (std::size_t i = 2; i < lines.size(); ++i) {
     const std::string_view line = lines[i];
     const std::size_t colon = line.find(':');
-    if (colon == std::string_view::npos) return {CounterScan::kWrongFormat, {}};
+    if (colon == std::string_view::npos) return {CounterLookup::kWrongFormat, {}};
     std::string_view name = line.substr(0, colon);
     while (!name.empty() && isSpace(name.front())) name.remove_prefix(1);
     std::size_t length = 0;
     while (length < name.size() && !isSpace(name[length])) ++length;
     name = name.substr(0, length);
-    if (name.empty()) return {CounterScan::kWrongFormat, {}};
+    if (name.empty()) return {CounterLookup::kWrongFormat, {}};
     if (name.size() > kMaxNameLength || name != device) continue;
     // The numbers are read as a C string: a NUL ends them.
     std::string_view rest = line.substr(colon + 1);
@@ -78,12 +78,12 @@ Reference referenceScan(std::string_view contents, std::string_view device) {
     std::vector<std::uint64_t> numbers;
     while (numbers.size() < 16) {
       const std::optional<std::uint64_t> number = referenceNumber(rest);
-      if (!number) return {CounterScan::kShortLine, {}};
+      if (!number) return {CounterLookup::kShortLine, {}};
       numbers.push_back(*number);
     }
-    return {CounterScan::kFound, numbers};
+    return {CounterLookup::kFound, numbers};
   }
-  return {CounterScan::kNotFound, {}};
+  return {CounterLookup::kNotFound, {}};
 }
 
 [[noreturn]] void fail(const char* what) {
@@ -117,10 +117,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     TrafficCounters counters;
     counters.rxBytes = 12345;  // must survive every outcome but kFound
-    const CounterScan outcome = snapshot.find(device, counters);
+    const CounterLookup outcome = snapshot.find(device, counters);
     const Reference expected = referenceScan(contents, device);
     if (outcome != expected.outcome) fail("outcome differs from the reference reading");
-    if (outcome == CounterScan::kFound) {
+    if (outcome == CounterLookup::kFound) {
       if (counterColumns(counters) != expected.numbers)
         fail("numbers differ from the reference reading");
     } else if (counters.rxBytes != 12345) {

@@ -167,20 +167,20 @@ TEST_F(ReadTrafficCounters, EndsTheRunWhenALineOutgrowsMemory) {
               "^Not enough memory to read /proc/net/dev\n$");
 }
 
-TEST(CounterScan, TellsHowTheScanEnded) {
+TEST(CounterLookup, TellsHowTheLookupEnded) {
   const struct {
     std::string contents;
-    CounterScan outcome;
+    CounterLookup outcome;
   } cases[] = {
-      {header + row("lo", 1) + row("eth0", 100), CounterScan::kFound},
+      {header + row("lo", 1) + row("eth0", 100), CounterLookup::kFound},
       // Shorter than the one before, so eth0's old line still stands in the buffer after it.
-      {"", CounterScan::kNotFound},
-      {header + row("lo", 1), CounterScan::kNotFound},
-      {header + "no colon\n" + row("eth0", 100), CounterScan::kWrongFormat},
-      {header + "eth0: 1 2 3\n", CounterScan::kShortLine},
+      {"", CounterLookup::kNotFound},
+      {header + row("lo", 1), CounterLookup::kNotFound},
+      {header + "no colon\n" + row("eth0", 100), CounterLookup::kWrongFormat},
+      {header + "eth0: 1 2 3\n", CounterLookup::kShortLine},
       // A NUL ends the numbers, as it ends a C string.
       {header + "eth0: 1 2 3 4 5 6 7 8" + std::string(1, '\0') + " 9 10 11 12 13 14 15 16\n",
-       CounterScan::kShortLine},
+       CounterLookup::kShortLine},
   };
   // One snapshot for every case: each load replaces what the one before held.
   CounterSnapshot snapshot;
@@ -196,7 +196,7 @@ TEST(CounterScan, TellsHowTheScanEnded) {
     TrafficCounters counters = before;
     EXPECT_EQ(c.outcome, snapshot.find("eth0", counters)) << c.contents;
     // Only a found line replaces what the caller holds.
-    EXPECT_EQ(c.outcome == CounterScan::kFound ? countingFrom(100) : counterColumns(before),
+    EXPECT_EQ(c.outcome == CounterLookup::kFound ? countingFrom(100) : counterColumns(before),
               counterColumns(counters))
         << c.contents;
   }

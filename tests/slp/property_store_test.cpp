@@ -196,7 +196,7 @@ TEST(PropertyStore, LayersDefaultsGlobalFileAndOverride) {
       {missing, nullptr, "default", "", "false"},
   };
   for (const auto& c : cases) {
-    const PropertyStore store = loadPropertyStore(c.global, c.override);
+    const PropertyStore store = loadPropertyStore(c.global.c_str(), c.override);
     const std::string context =
         "global " + c.global + ", override " + (c.override ? c.override : "(not set)");
     EXPECT_EQ(shown(c.scopes), shown(store.find("net.slp.useScopes"))) << context;

@@ -1,0 +1,177 @@
+// The checked standard streams, in the running program: a line at a time only on a terminal,
+// a full pipe waited on, a failed write or no memory left ending the run with its reason.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "support/memory_limit.h"
+#include "support/process.h"
+#include "support/temp_file.h"
+
+namespace {
+
+// The library's defaults: which configuration the report shows matters to none of these.
+const std::string kDefaults = "OpenSLPConfig=/nonexistent/slp.conf";
+
+TEST(CheckedStreams, WritesALineAtATimeOnlyWhenStandardOutputIsATerminal) {
+  // strace counts the program's writes to each stream; script gives it a terminal.
+  const TempDir dir;
+  const std::string trace = dir.path("trace"), err = dir.path("err");
+  const auto traced = [&](const char* args) {
+    return "strace -qq -e trace=write -o '" + trace + "' '" + TOLVANE_BINARY + "' " + args;
+  };
+  const std::size_t lines = 21;  // the banner's 6, the parameters' 8, the timers' 7
+  const struct {
+    std::string command;
+    const char* call;
+    std::size_t writes;  // 0: one for each line written to `err`
+  } cases[] = {
+      {traced("-O -T") + " >/dev/null 2>&1", "write(1,", 1},
+      {"script -qec \"" + traced("-O -T") + " 2>/dev/null\" /dev/null >/dev/null", "write(1,",
+       lines},
+      {"script -qec \"" + traced("-O -T") + " >/dev/null\" /dev/null >/dev/null", "write(1,", 1},
+      // Standard error a line at a time, so that a shared log never splits a line.
+      {traced("-x") + " 2>'" + err + "'", "write(2,", 0},
+      {traced("-O") + " >/dev/full 2>/dev/null", "write(2,", 1},
+  };
+  for (const auto& c : cases) {
+    // LeakSanitizer cannot run under ptrace.
+    const ProcessResult run = runShell(c.command, {kDefaults, "ASAN_OPTIONS=detect_leaks=0"});
+    ASSERT_EQ(0, run.signal) << c.command << "\n" << run.err;
+    std::ifstream traceFile(trace), errFile(err);
+    std::size_t writes = 0, errLines = 0;
+    for (std::string call; std::getline(traceFile, call);) writes += call.rfind(c.call, 0) == 0;
+    for (std::string line; std::getline(errFile, line);) ++errLines;
+    EXPECT_EQ(c.writes != 0 ? c.writes : errLines, writes) << c.command;
+    EXPECT_LT(0u, writes) << c.command;
+  }
+}
+
+// Runs the program with descriptor `fd` a non-blocking pipe that is full when the program
+// starts and is drained only later, a page at a time, as a slow reader would. Returns what the
+// pipe carried after the filler, the exit status, and whether the program waited without
+// spinning: a wait that polls would burn the CPU a slow reader lacks.
+std::tuple<std::string, int, bool> runIntoFullPipe(int fd, const std::vector<std::string>& args,
+                                                   const std::string& config) {
+  int ends[2];
+  if (pipe2(ends, O_CLOEXEC) != 0 || fcntl(ends[1], F_SETPIPE_SZ, 4096) < 0 ||
+      fcntl(ends[1], F_SETFL, O_NONBLOCK) != 0) {
+    return {"no pipe", -1, false};
+  }
+  std::size_t filler = 0;
+  while (write(ends[1], "x", 1) == 1) ++filler;
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(ends[1], fd);
+    std::vector<char*> argv{const_cast<char*>(TOLVANE_BINARY)};
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    setenv("OpenSLPConfig", config.c_str(), 1);
+    execv(TOLVANE_BINARY, argv.data());
+    _exit(127);
+  }
+  close(ends[1]);
+  usleep(300000);  // long enough for the program to find the pipe full
+  std::string carried;
+  char page[4096];
+  for (ssize_t got; (got = read(ends[0], page, sizeof page)) > 0;) carried.append(page, got);
+  close(ends[0]);
+  int status = 0;
+  rusage usage{};
+  wait4(child, &status, 0, &usage);
+  const long cpuMicroseconds = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000000L +
+                               usage.ru_utime.tv_usec + usage.ru_stime.tv_usec;
+  return {carried.substr(std::min(filler, carried.size())),
+          WIFEXITED(status) ? WEXITSTATUS(status) : -1, cpuMicroseconds < 150000};
+}
+
+TEST(CheckedStreams, WaitsForRoomOnAFullNonBlockingPipe) {
+  // A scope list longer than the output buffer goes through it in several pieces.
+  const std::string scopes(20000, 's');
+  const TempFile longScopes("net.slp.useScopes = " + scopes + "\nnet.slp.DAAddresses = 10.0.0.5\n");
+  const ProcessResult plain =
+      runProgram(TOLVANE_BINARY, {"-P"}, {"OpenSLPConfig=" + longScopes.path()});
+  ASSERT_NE(std::string::npos, plain.out.find("\t" + scopes + "\n")) << plain.out;
+  EXPECT_EQ(std::tuple(plain.out, 0, true),
+            runIntoFullPipe(STDOUT_FILENO, {"-P"}, longScopes.path()));
+  EXPECT_EQ(std::tuple(runProgram(TOLVANE_BINARY, {"-x"}).err, 1, true),
+            runIntoFullPipe(STDERR_FILENO, {"-x"}, "/nonexistent/slp.conf"));
+}
+
+TEST(CheckedStreams, RunsOrSaysNotEnoughMemoryUnderAnyAddressSpaceLimit) {
+  SKIP_UNLESS_ADDRESS_SPACE_CAN_RUN_OUT();
+  // A timeout list that takes memory to show, after the rows before it are printed.
+  std::string ones = "1";
+  for (int i = 1; i < 32000; ++i) ones += ",1";
+  const TempFile longList("net.slp.multicastTimeouts = " + ones + "\n");
+  const std::vector<std::string> environment{"OpenSLPConfig=" + longList.path()};
+  const std::string report = runProgram(TOLVANE_BINARY, {"-O", "-T"}, environment).out;
+  const std::string message = "Not enough memory\n";
+  int refused = 0, refusedAfterPrinting = 0;
+  for (int kib = 2048; kib <= 8192; kib += 16) {
+    SCOPED_TRACE(std::to_string(kib) + " KiB");
+    // Standard error merged: the message comes after what was printed.
+    const ProcessResult result = runShell(
+        "ulimit -v " + std::to_string(kib) + " && exec '" + TOLVANE_BINARY + "' -O -T 2>&1",
+        environment);
+    // Under the smallest limits the loader cannot map the C library: the program never runs.
+    if (result.exitStatus == 127) continue;
+    if (result.exitStatus == 255) {
+      ++refused;
+      const std::string printed = result.out.substr(0, result.out.size() - message.size());
+      EXPECT_EQ(message, result.out.substr(printed.size()));
+      EXPECT_EQ(0u, report.rfind(printed, 0)) << "what was printed before stays whole";
+      EXPECT_TRUE(printed.empty() || printed.back() == '\n') << "a row is whole or absent";
+      refusedAfterPrinting += !printed.empty();
+      continue;
+    }
+    EXPECT_EQ(0, result.exitStatus) << result.out;
+    EXPECT_EQ(report, result.out);
+  }
+  EXPECT_LT(0, refused) << "no limit left the program short of memory after it started";
+  EXPECT_LT(0, refusedAfterPrinting) << "no limit let the report begin before memory ran out";
+}
+
+TEST(CheckedStreams, AFailedWriteEndsTheRunWithAReason) {
+  const std::string program = std::string("'") + TOLVANE_BINARY + "'";
+  // The write end of a FIFO whose reader has gone, with SIGPIPE ignored.
+  const std::string readerGone =
+      "d=$(mktemp -d) && mkfifo \"$d/f\" && exec 3<>\"$d/f\" 4>\"$d/f\" 3<&- && rm -r \"$d\" && "
+      "trap '' PIPE && exec " +
+      program + " -O >&4 4>&-";
+  const struct {
+    std::string command;
+    const char* reason;
+  } cases[] = {
+      {program + " -A >/dev/full", "No space left on device"},
+      {program + " >/dev/full", "No space left on device"},
+      {program + " --help >/dev/full", "No space left on device"},
+      {program + " --version >/dev/full", "No space left on device"},
+      {program + " -O >&-", "Bad file descriptor"},
+      {readerGone, "Broken pipe"},
+  };
+  for (const auto& c : cases) {
+    const ProcessResult result = runShell(c.command, {kDefaults});
+    EXPECT_EQ(255, result.exitStatus) << c.command;
+    EXPECT_EQ(std::string("Can't write to standard output: ") + c.reason + "\n", result.err)
+        << c.command;
+  }
+  // With standard error full or closed nothing more can be said; the status stands.
+  for (const auto& [command, status] : {std::pair{program + " -x 2>/dev/full", 1},
+                                        {program + " -x 2>&-", 1},
+                                        {program + " -O >/dev/full 2>/dev/full", 255},
+                                        {program + " -O >&- 2>&-", 255}}) {
+    const ProcessResult result = runShell("exec " + command, {kDefaults});
+    EXPECT_EQ(std::pair(status, 0), std::pair(result.exitStatus, result.signal)) << command;
+  }
+}
+
+}  // namespace
