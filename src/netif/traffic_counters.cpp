@@ -11,7 +11,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <string_view>
 
 namespace {
@@ -88,7 +87,8 @@ CounterLoad CounterSnapshot::load(int file) {
   countersByDevice.clear();
   endsAtWrongLine = false;
   const CounterLoad read = readWhole(file);
-  return read == CounterLoad::kLoaded ? indexLines() : read;
+  if (read == CounterLoad::kLoaded) indexLines();
+  return read;
 }
 
 CounterLoad CounterSnapshot::readWhole(int file) {
@@ -123,7 +123,7 @@ CounterLoad CounterSnapshot::readWhole(int file) {
   return CounterLoad::kLoaded;
 }
 
-CounterLoad CounterSnapshot::indexLines() try {
+void CounterSnapshot::indexLines() {
   char* line = text;
   char* const end = text + size;
   int titleLines = 2;  // skipped unexamined
@@ -145,17 +145,13 @@ CounterLoad CounterSnapshot::indexLines() try {
     if (token.empty()) {
       // A lookup that gets this far finds the file malformed, so nothing after it counts.
       endsAtWrongLine = true;
-      return CounterLoad::kLoaded;
+      return;
     }
     // emplace keeps an entry already there: a name's first line wins.
     if (token.size() <= kMaxNameLength) {
       countersByDevice.emplace(token, lineText.data() + colon + 1);
     }
   }
-  return CounterLoad::kLoaded;
-} catch (const std::bad_alloc&) {
-  countersByDevice.clear();
-  return CounterLoad::kOutOfMemory;
 }
 
 CounterLookup CounterSnapshot::find(std::string_view device, TrafficCounters& counters) const {

@@ -64,8 +64,9 @@ class CounterSnapshot {
  private:
   // Reads the whole file into `text`, growing it as needed; kLoaded leaves it NUL-terminated.
   CounterLoad readWhole(int file);
-  // Indexes the device lines after the two title lines, up to the first without a name.
-  CounterLoad indexLines();
+  // Indexes the device lines after the two title lines, up to the first without a name. Memory
+  // for the index runs out through the program's new-handler (std::bad_alloc without one).
+  void indexLines();
 
   char* text = nullptr;  // malloc'd; every newline replaced by a NUL, and one after the end
   std::size_t capacity = 0;

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
-#include <new>
 #include <string_view>
 
 namespace {
@@ -116,9 +115,9 @@ void applyLine(std::string_view line, Values& values) {
 
 // A path that names a regular file, else nothing: opening a device or a FIFO can itself do
 // something (allocate a terminal, release a writer, arm a watchdog).
-bool namesRegularFile(const std::string& path) {
+bool namesRegularFile(const char* path) {
   struct stat status;
-  return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+  return stat(path, &status) == 0 && S_ISREG(status.st_mode);
 }
 
 // Opened, when its path names a regular file, without waiting for a writer or a device, and
@@ -126,8 +125,8 @@ bool namesRegularFile(const std::string& path) {
 // own, links nothing of the report.
 class RegularFile {
  public:
-  explicit RegularFile(const std::string& path)
-      : fd(namesRegularFile(path) ? open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)
+  explicit RegularFile(const char* path)
+      : fd(namesRegularFile(path) ? open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)
                                   : -1) {}
   RegularFile(const RegularFile&) = delete;
   RegularFile& operator=(const RegularFile&) = delete;
@@ -208,19 +207,15 @@ PropertyStore::PropertyStore() {
   for (const Default& entry : kDefaults) values[entry.name] = entry.value;
 }
 
-void PropertyStore::loadFile(const std::string& path) {
+void PropertyStore::loadFile(const char* path) {
   // Only a regular file is read: a FIFO, a terminal or /dev/zero could hold the report up for
   // ever.
   const RegularFile file(path);
   if (!file.isRegular()) return;
   // A file that cannot be read to its end, whatever the reason, is dropped whole rather than
-  // applied in part.
-  try {
-    Values layered = values;
-    if (applyLines(file.get(), layered)) values.swap(layered);
-  } catch (const std::bad_alloc&) {
-    // No memory left for one of its lines or values: dropped as if it could not be read.
-  }
+  // applied in part; memory running out leaves the store as it was, too.
+  Values layered = values;
+  if (applyLines(file.get(), layered)) values.swap(layered);
 }
 
 const char* PropertyStore::find(std::string_view name) const {

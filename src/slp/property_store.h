@@ -23,8 +23,10 @@ class PropertyStore {
   // default that the file sets replaces the value before it; other names are forgotten. Only a
   // regular file is read, line by line, and a line longer than 64 KiB sets nothing. Anything
   // else (missing, a directory, a FIFO, a device, no permission) and a file that cannot be read
-  // to its end (a read error, more than 64 MiB, no memory left) change nothing. Never throws.
-  void loadFile(const std::string& path);
+  // to its end (a read error, more than 64 MiB) change nothing. Memory running out calls the
+  // program's new-handler; a program that installs none gets std::bad_alloc, with the store as
+  // it was before the call.
+  void loadFile(const char* path);
 
   // The value of property `name`, or nullptr when the store has none. The text stays valid
   // until the store is changed or destroyed.

@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fail("cannot write the memory file", "");
   }
   PropertyStore store;
-  store.loadFile("/proc/self/fd/" + std::to_string(file));
+  store.loadFile(("/proc/self/fd/" + std::to_string(file)).c_str());
 
   const std::map<std::string, std::string> settings = referenceSettings(text);
   for (const auto& [key, expected] : settings) {

@@ -135,7 +135,7 @@ TEST(PropertyStore, ReadsTheFileFormat) {
   const TempDir dir;
   for (const auto& c : cases) {
     PropertyStore store;
-    store.loadFile(dir.write("slp.conf", c.text));
+    store.loadFile(dir.write("slp.conf", c.text).c_str());
     EXPECT_EQ(shown(c.expected), shown(store.find(c.key)))
         << "key \"" << c.key << "\" from file text \"" << c.text.substr(0, 80) << "\"";
   }
@@ -254,7 +254,7 @@ TEST(PropertyStore, ReadsFilesLargerThanTheMemoryLeft) {
     const auto loadWithLittleMemory = [&c] {
       limitAddressSpace(16 << 20);
       PropertyStore store;
-      store.loadFile(c.path);
+      store.loadFile(c.path.c_str());
       std::exit(shown(c.mtu) == shown(store.find("net.slp.MTU")) ? 0 : 1);
     };
     EXPECT_EXIT(loadWithLittleMemory(), testing::ExitedWithCode(0), "") << c.path;
