@@ -3,14 +3,15 @@
 // One pass does what the interface section cannot do without: one socket for the whole
 // section; one SIOCGIFCONF with a null buffer for the list's length, then one fetch with room
 // to spare; one read of the whole /proc/net/dev, indexed by device; for every record whose name
-// begins with "eth", its counters from that reading and the probe's five interface requests;
-// the blocks formatted into one buffer and written with one write(2).
+// begins with "eth", its counters from that reading and the probe's eight interface requests
+// (index, address, netmask, hardware address, MTU, flags, then the address and the index again,
+// which confirm the record); the blocks formatted into one buffer and written with one write(2).
 //
 //   tolvane_floor BLOCKS RUNS   prints two medians of RUNS passes, in milliseconds: the whole
-//                               pass, writing to /dev/null; and the address and netmask
-//                               requests of every record alone, made on a list already
-//                               fetched (for an alias the kernel walks the device's address
-//                               list, once a request)
+//                               pass, writing to /dev/null; and the address, netmask and
+//                               confirming address requests of every record alone, made on a
+//                               list already fetched (for an alias the kernel walks the
+//                               device's address list, once a request)
 //   tolvane_floor BLOCKS        writes one pass's blocks to standard output: the very bytes of
 //                               tolvane -I's interface section, which the benchmark checks
 //
@@ -158,6 +159,10 @@ void appendBlock(std::string& out, int socket, ifreq record, const CounterIndex&
     }
   }
 
+  const ifreq listed = record;
+  request(socket, SIOCGIFINDEX, record);
+  const int index = record.ifr_ifindex;
+  record = listed;
   request(socket, SIOCGIFADDR, record);
   const sockaddr address = record.ifr_addr;
   request(socket, SIOCGIFNETMASK, record);
@@ -168,6 +173,12 @@ void appendBlock(std::string& out, int socket, ifreq record, const CounterIndex&
   const int mtu = record.ifr_mtu;
   request(socket, SIOCGIFFLAGS, record);
   const auto flags = static_cast<std::uint16_t>(record.ifr_flags);
+  // The record confirmed as the one it started as; on a list that holds still it always is.
+  record = listed;
+  request(socket, SIOCGIFADDR, record);
+  const bool sameAddress = std::memcmp(&record.ifr_addr, &address, sizeof address) == 0;
+  request(socket, SIOCGIFINDEX, record);
+  if (!sameAddress || record.ifr_ifindex != index) fail(record.ifr_name);
 
   out += "\nLocal Interface\t\t";
   out += name;
@@ -219,8 +230,8 @@ int pass(Buffers& buffers, int file) {
   return blocks;
 }
 
-// The address and netmask requests alone, on every "eth" record of the list the last pass
-// fetched.
+// The requests that walk an alias's address list alone (the address, the netmask, the address
+// again), on every "eth" record of the list the last pass fetched.
 void addressRequests(int socket, const std::vector<char>& list, int records) {
   const auto* record = reinterpret_cast<const ifreq*>(list.data());
   for (int i = 0; i < records; ++i, ++record) {
@@ -228,6 +239,8 @@ void addressRequests(int socket, const std::vector<char>& list, int records) {
     ifreq copy = *record;
     request(socket, SIOCGIFADDR, copy);
     request(socket, SIOCGIFNETMASK, copy);
+    copy = *record;
+    request(socket, SIOCGIFADDR, copy);
   }
 }
 
