@@ -4,8 +4,9 @@
 // section; one SIOCGIFCONF with a null buffer for the list's length, then one fetch with room
 // to spare; one read of the whole /proc/net/dev, indexed by device; for every record whose name
 // begins with "eth", its counters from that reading and the probe's eight interface requests
-// (index, address, netmask, hardware address, MTU, flags, then the address and the index again,
-// which confirm the record); the blocks formatted into one buffer and written with one write(2).
+// (index, address, netmask, address again, hardware address, MTU, flags, index again: the
+// record confirmed, which a list that holds still always is); the blocks formatted into one
+// buffer and written with one write(2).
 //
 //   tolvane_floor BLOCKS RUNS   prints two medians of RUNS passes, in milliseconds: the whole
 //                               pass, writing to /dev/null; and the address, netmask and
@@ -167,18 +168,18 @@ void appendBlock(std::string& out, int socket, ifreq record, const CounterIndex&
   const sockaddr address = record.ifr_addr;
   request(socket, SIOCGIFNETMASK, record);
   const sockaddr netmask = record.ifr_netmask;
+  record = listed;
+  request(socket, SIOCGIFADDR, record);
+  if (std::memcmp(&record.ifr_addr, &address, sizeof address) != 0) fail(record.ifr_name);
   request(socket, SIOCGIFHWADDR, record);
   const sockaddr hardware = record.ifr_hwaddr;
   request(socket, SIOCGIFMTU, record);
   const int mtu = record.ifr_mtu;
   request(socket, SIOCGIFFLAGS, record);
   const auto flags = static_cast<std::uint16_t>(record.ifr_flags);
-  // The record confirmed as the one it started as; on a list that holds still it always is.
   record = listed;
-  request(socket, SIOCGIFADDR, record);
-  const bool sameAddress = std::memcmp(&record.ifr_addr, &address, sizeof address) == 0;
   request(socket, SIOCGIFINDEX, record);
-  if (!sameAddress || record.ifr_ifindex != index) fail(record.ifr_name);
+  if (record.ifr_ifindex != index) fail(record.ifr_name);
 
   out += "\nLocal Interface\t\t";
   out += name;

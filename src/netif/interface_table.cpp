@@ -120,32 +120,34 @@ bool InterfaceTable::probe() {
 }
 
 bool InterfaceTable::probeRecord(const ifreq& record) {
-  const in_addr_t recordAddress = inetAddress(record.ifr_addr).s_addr;
-  // Each answer overwrites the record's union, so each is taken before the next request. An
-  // address request carries the record's address: the kernel answers with that address of the
-  // label while it is there, and with the label's first one once it is gone.
+  // Each answer overwrites the record's union, so each is taken before the next request. The
+  // netmask, asked by label, is taken between two address requests that find the record's
+  // address, and the device's attributes, asked by name, between two requests for the same
+  // device index.
   *current = record;
   if (!ioctlCurrent(SIOCGIFINDEX)) return false;
   const int deviceIndex = current->ifr_ifindex;
-  *current = record;
-  if (!ioctlCurrent(SIOCGIFADDR)) return false;
-  if (inetAddress(current->ifr_addr).s_addr != recordAddress) return false;
+  if (!labelHoldsAddressOf(record)) return false;
   formatAddress();
   if (!ioctlCurrent(SIOCGIFNETMASK)) return false;
   formatNetmask();
+  if (!labelHoldsAddressOf(record)) return false;
   if (!ioctlCurrent(SIOCGIFHWADDR)) return false;
   formatHardwareAddress();
   if (!ioctlCurrent(SIOCGIFMTU)) return false;
   setMtu(current->ifr_mtu);
   if (!ioctlCurrent(SIOCGIFFLAGS)) return false;
   setFlags(static_cast<std::uint16_t>(current->ifr_flags));
-  // Still the record it started as: its address still on its label, and its name still the
-  // same device's.
   *current = record;
-  if (!ioctlCurrent(SIOCGIFADDR) || inetAddress(current->ifr_addr).s_addr != recordAddress) {
-    return false;
-  }
   return ioctlCurrent(SIOCGIFINDEX) && current->ifr_ifindex == deviceIndex;
+}
+
+bool InterfaceTable::labelHoldsAddressOf(const ifreq& record) {
+  // Asked with the record's address, the kernel answers with that address of the label while it
+  // is there, and with the label's first one once it is gone.
+  *current = record;
+  return ioctlCurrent(SIOCGIFADDR) &&
+         inetAddress(current->ifr_addr).s_addr == inetAddress(record.ifr_addr).s_addr;
 }
 
 // A failed request ends the process, which closes the socket.

@@ -79,6 +79,8 @@ class InterfaceTable {
   // One pass of the probe's requests; true when it found the record as it was listed, from
   // the first request to the last.
   bool probeRecord(const ifreq& record);
+  // Whether the record's label still holds its address; the answer stays under the cursor.
+  bool labelHoldsAddressOf(const ifreq& record);
 
   KernelAccess kernel;
   int sectionSocket = -1;  // the section's, from enumerate() to closeSocket()

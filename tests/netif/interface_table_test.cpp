@@ -157,7 +157,7 @@ TEST_F(InterfaceTableTest, ARecordThatChangesDuringItsProbeCostsOnlyItsBlock) {
   // failure (an errno), another of its label's addresses (kOther) or another device's index.
   constexpr int kOther = 0;
   const auto always = [](int) { return true; };
-  const auto once = [](int n) { return n == 2; };  // the check at the end of the first pass
+  const auto once = [](int n) { return n == 2; };  // the first pass's check
   const auto twice = [](int n) { return n % 2 == 0; };
   const struct {
     const char* change;
@@ -170,8 +170,8 @@ TEST_F(InterfaceTableTest, ARecordThatChangesDuringItsProbeCostsOnlyItsBlock) {
       {"label that names no device", SIOCGIFINDEX, always, ENODEV, false},
       {"address gone by the netmask request", SIOCGIFNETMASK, always, EADDRNOTAVAIL, false},
       {"device gone by the hardware address request", SIOCGIFHWADDR, always, ENODEV, false},
-      {"address gone by the end of the probe, once", SIOCGIFADDR, once, kOther, true},
-      {"address gone by the end of each probe", SIOCGIFADDR, twice, kOther, false},
+      {"address gone after its netmask, once", SIOCGIFADDR, once, kOther, true},
+      {"address gone after its netmask, each time", SIOCGIFADDR, twice, kOther, false},
       {"device renamed during the probe, once", SIOCGIFINDEX, once, kOther, true},
       {"device renamed during each probe", SIOCGIFINDEX, twice, kOther, false},
   };
