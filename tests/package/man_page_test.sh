@@ -5,7 +5,8 @@
 source "$(dirname "$0")/common.sh"
 page=$1 program=$2
 
-warnings=$(groff -man -ww -z "$page" 2>&1) || fail "groff failed on $page"
+# The page's first line asks for tbl, as man reads it.
+warnings=$(groff -t -man -ww -z "$page" 2>&1) || fail "groff failed on $page"
 [[ -z $warnings ]] || fail "groff warns about $page:"$'\n'"$warnings"
 
 # What a reader sees through man, where man-db is installed.
