@@ -150,7 +150,7 @@ bool InterfaceTable::labelHoldsAddressOf(const ifreq& record) {
          inetAddress(current->ifr_addr).s_addr == inetAddress(record.ifr_addr).s_addr;
 }
 
-// A failed request ends the process, which closes the socket.
+// Any other failed request ends the process, which closes the socket.
 bool InterfaceTable::ioctlCurrent(unsigned long request) {
   if (kernel.ioctl(sectionSocket, request, current) >= 0) return true;
   // The record's device or address went between the listing and this request.

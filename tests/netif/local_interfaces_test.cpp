@@ -152,7 +152,8 @@ TEST_F(LocalInterfaces, ComesLastAndOncePerRequest) {
   const TempDir directory;
   const std::string trace = directory.path("trace");
   ASSERT_EQ(0, runShell("strace -qq -e trace=socket,close -o " + trace + " " + TOLVANE_BINARY +
-                        " -A -I >/dev/null", {"ASAN_OPTIONS=detect_leaks=0"})
+                            " -A -I >/dev/null",
+                        {"ASAN_OPTIONS=detect_leaks=0"})
                    .exitStatus);
   std::ifstream calls(trace);
   int sockets = 0;
@@ -176,12 +177,13 @@ TEST_F(LocalInterfaces, ShowsControlBytesOfNamesAndValuesAsQuestionMarksOnATermi
       "ip tuntap add dev \"$(printf 'eth\\033[31mX')\" mode tap && "
       "ip addr add 10.1.0.1/24 dev \"$(printf 'eth\\033[31mX')\" && ip addr add 10.1.0.2/24 "
       "dev \"$(printf 'eth\\033[31mX')\" label \"$(printf 'eth\\033[31mX:\\n\\342\\200\\256')\""));
-  // C1 controls alone and in UTF-8, bidirectional controls, a line separator, invalid UTF-8
-  // (one '?' a byte), then printable UTF-8.
+  // C1 controls alone and in UTF-8, bidirectional controls, the line and paragraph separators,
+  // invalid UTF-8 (one '?' a byte: overlong, surrogate, past U+10FFFF, cut short), then
+  // printable UTF-8 of two, three and four bytes.
   const std::string odd =
-      "a\x9b|\x85|\xc2\x9b|\xe2\x80\xae|\xe2\x81\xa6|\xe2\x80\xa8|\xff\xfe|\xc0\xaf|\x80|"
-      "\xed\xa0\x80|"
-      "\xe2\x80|\xc3\xa9\xc3\x9c\xe6\x97\xa5";
+      "a\x9b|\x85|\xc2\x9b|\xe2\x80\xae|\xe2\x81\xa6|\xe2\x80\xa8|\xe2\x80\xa9|\xff\xfe|\xc0\xaf|"
+      "\xe0\x9f\xbf|\x80|\xed\xa0\x80|\xf4\x90\x80\x80|\xe2\x80|"
+      "\xc3\xa9\xc3\x9c\xe6\x97\xa5\xf0\x9f\x98\x80";
   const TempFile config(
       "net.slp.useScopes = a\x1b[2Jb\x1b]0;T\ac\nnet.slp.MTU = 5\rX\n"
       "net.slp.DAAddresses = " +
@@ -199,7 +201,8 @@ TEST_F(LocalInterfaces, ShowsControlBytesOfNamesAndValuesAsQuestionMarksOnATermi
       {"script -qec \"" + program + "\" /dev/null",
        {"Local Interface\t\teth?[31mX\r\n", "Local Interface\t\teth?[31mX:??\r\n",
         "\t\ta?[2Jb?]0;T?c\r\n", "\t5?X bytes\r\n",
-        "\t\ta?|?|?|?|?|?|??|??|?|???|??|\xc3\xa9\xc3\x9c\xe6\x97\xa5\r\n"}},
+        "\t\ta?|?|?|?|?|?|?|??|??|???|?|???|????|??|"
+        "\xc3\xa9\xc3\x9c\xe6\x97\xa5\xf0\x9f\x98\x80\r\n"}},
   };
   for (const auto& c : cases) {
     const ProcessResult run = runShell(c.command, {"OpenSLPConfig=" + config.path()});
