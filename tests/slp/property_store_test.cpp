@@ -115,7 +115,7 @@ TEST(PropertyStore, ReadsTheFileFormat) {
       {longest + "\r\nnet.slp.MTU = 900\n", "net.slp.MTU", "900"},
       {"#" + std::string(70000, ' ') + "net.slp.locale = de\n", "net.slp.locale", "en"},
       {"#" + std::string(80000, ' ') + "net.slp.useScopes = EVIL\n", "net.slp.useScopes",
-       "default"},  // the line's end in a read after the one that passed the bound
+       "default"},  // its end, far past the bound, reads as a setting
       // bytes that are not text
       {"net.slp.locale = de \0xx\n"s, "net.slp.locale", "de"},
       {"net.slp.locale = \0de\n"s, "net.slp.locale", "en"},
