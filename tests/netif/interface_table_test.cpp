@@ -159,6 +159,7 @@ TEST_F(InterfaceTableTest, ARecordThatChangesDuringItsProbeCostsOnlyItsBlock) {
   const auto always = [](int) { return true; };
   const auto once = [](int n) { return n == 2; };  // the first pass's check
   const auto twice = [](int n) { return n % 2 == 0; };
+  const auto firstTwo = [](int n) { return n == 2 || n == 4; };  // the first two passes' checks
   const struct {
     const char* change;
     unsigned long request;
@@ -172,6 +173,7 @@ TEST_F(InterfaceTableTest, ARecordThatChangesDuringItsProbeCostsOnlyItsBlock) {
       {"device gone by the hardware address request", SIOCGIFHWADDR, always, ENODEV, false},
       {"address gone after its netmask, once", SIOCGIFADDR, once, kOther, true},
       {"address gone after its netmask, each time", SIOCGIFADDR, twice, kOther, false},
+      {"address gone after its netmask in two passes", SIOCGIFADDR, firstTwo, kOther, false},
       {"device renamed during the probe, once", SIOCGIFINDEX, once, kOther, true},
       {"device renamed during each probe", SIOCGIFINDEX, twice, kOther, false},
   };

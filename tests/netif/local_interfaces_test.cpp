@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/network_namespace.h"
@@ -131,6 +132,14 @@ TEST_F(LocalInterfaces, ReportsOnlyNamesBeginningWithEth) {
 
   ASSERT_TRUE(shell("ip link del eth0 && ip link del eth && ip link del eth456789abcdef"));
   EXPECT_EQ(banner, tolvane({"-I"}).out) << "no eth interface, not even an empty line";
+  // Nor is the counter file read for them: a broken one ends no run.
+  if (runShell("unshare -m true").exitStatus != 0) {
+    GTEST_SKIP() << "mount namespaces are not permitted here (unshare -m failed)";
+  }
+  int opens = 0;
+  const ProcessResult unread = tolvaneOnCounterFile("Inter-|\n face |\nbroken\n", "-I", opens);
+  EXPECT_EQ(std::tuple(banner, 0, 0), std::tuple(unread.out, unread.exitStatus, opens))
+      << unread.err;
 }
 
 TEST_F(LocalInterfaces, ComesLastAndOncePerRequest) {
@@ -149,16 +158,20 @@ TEST_F(LocalInterfaces, ComesLastAndOncePerRequest) {
   EXPECT_EQ(banner + section + all.substr(banner.size()), tolvane({"-A", "-I"}).out);
 
   // Each section's socket is closed before the next is opened, and the last before the exit.
+  // With standard error closed, /dev/null takes descriptor 2 before the program opens anything.
   const TempDir directory;
   const std::string trace = directory.path("trace");
-  ASSERT_EQ(0, runShell("strace -qq -e trace=socket,close -o " + trace + " " + TOLVANE_BINARY +
-                            " -A -I >/dev/null",
-                        {"ASAN_OPTIONS=detect_leaks=0"})
+  ASSERT_EQ(0, runShell("strace -qq -e trace=openat,socket,close -o " + trace + " " +
+                            TOLVANE_BINARY + " -A -I >/dev/null 2>&-",
+                        {"ASAN_OPTIONS=detect_leaks=0",
+                         "OpenSLPConfig=" + directory.write("slp.conf", "net.slp.MTU = 900\n")})
                    .exitStatus);
   std::ifstream calls(trace);
   int sockets = 0;
-  std::string open;  // the descriptor of the socket open
+  std::string open;       // the descriptor of the socket open
+  std::string lastOnTwo;  // the last call that got descriptor 2
   for (std::string call; std::getline(calls, call);) {
+    if (call.size() > 4 && call.compare(call.size() - 4, 4, " = 2") == 0) lastOnTwo = call;
     if (call.rfind("socket(", 0) == 0) {
       EXPECT_EQ("", open) << "still open at " << call;
       open = call.substr(call.rfind(' ') + 1);
@@ -169,6 +182,7 @@ TEST_F(LocalInterfaces, ComesLastAndOncePerRequest) {
   }
   EXPECT_EQ(2, sockets);
   EXPECT_EQ("", open) << "open at the exit";
+  EXPECT_EQ(0u, lastOnTwo.rfind("openat(AT_FDCWD, \"/dev/null\"", 0)) << lastOnTwo;
 }
 
 TEST_F(LocalInterfaces, ShowsControlBytesOfNamesAndValuesAsQuestionMarksOnATerminal) {
@@ -183,6 +197,9 @@ TEST_F(LocalInterfaces, ShowsControlBytesOfNamesAndValuesAsQuestionMarksOnATermi
   const std::string odd =
       "a\x9b|\x85|\xc2\x9b|\xe2\x80\xae|\xe2\x81\xa6|\xe2\x80\xa8|\xe2\x80\xa9|\xff\xfe|\xc0\xaf|"
       "\xe0\x9f\xbf|\x80|\xed\xa0\x80|\xf4\x90\x80\x80|\xe2\x80|"
+      // the last C1 control, the last isolate, the last surrogate, a four-byte overlong, a
+      // lead byte where a continuation belongs, the highest code point
+      "\xc2\x9f|\xe2\x81\xa9|\xed\xbf\xbf|\xf0\x8f\xbf\xbf|\xc3\xc3\xa9|\xf4\x8f\xbf\xbf|"
       "\xc3\xa9\xc3\x9c\xe6\x97\xa5\xf0\x9f\x98\x80";
   const TempFile config(
       "net.slp.useScopes = a\x1b[2Jb\x1b]0;T\ac\nnet.slp.MTU = 5\rX\n"
@@ -202,6 +219,7 @@ TEST_F(LocalInterfaces, ShowsControlBytesOfNamesAndValuesAsQuestionMarksOnATermi
        {"Local Interface\t\teth?[31mX\r\n", "Local Interface\t\teth?[31mX:??\r\n",
         "\t\ta?[2Jb?]0;T?c\r\n", "\t5?X bytes\r\n",
         "\t\ta?|?|?|?|?|?|?|??|??|???|?|???|????|??|"
+        "?|?|???|????|?\xc3\xa9|\xf4\x8f\xbf\xbf|"
         "\xc3\xa9\xc3\x9c\xe6\x97\xa5\xf0\x9f\x98\x80\r\n"}},
   };
   for (const auto& c : cases) {

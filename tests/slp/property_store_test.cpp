@@ -114,6 +114,8 @@ TEST(PropertyStore, ReadsTheFileFormat) {
       {longest + "\r\nnet.slp.MTU = 900\n", "net.slp.useScopes", "default"},
       {longest + "\r\nnet.slp.MTU = 900\n", "net.slp.MTU", "900"},
       {"#" + std::string(70000, ' ') + "net.slp.locale = de\n", "net.slp.locale", "en"},
+      {"#" + std::string(80000, ' ') + "net.slp.useScopes = EVIL\n", "net.slp.useScopes",
+       "default"},  // its end, far past the bound, reads as a setting
       // bytes that are not text
       {"net.slp.locale = de \0xx\n"s, "net.slp.locale", "de"},
       {"net.slp.locale = \0de\n"s, "net.slp.locale", "en"},
@@ -150,6 +152,8 @@ TEST(PropertyStore, LayersDefaultsGlobalFileAndOverride) {
                                          "net.slp.DAAddresses = 10.0.0.9\n"
                                          "net.slp.isDA = true\n");
   const std::string missing = dir.path("missing.conf");
+  const std::string link = dir.path("link.conf");
+  std::filesystem::create_symlink(global, link);
   const std::string directory = dir.path("conf.d");
   std::filesystem::create_directory(directory);
   // Without a writer, opening it to read would wait for one. What its writer left in it stays
@@ -182,6 +186,7 @@ TEST(PropertyStore, LayersDefaultsGlobalFileAndOverride) {
     const char* isDA;
   } cases[] = {
       {global, nullptr, "SALES", "10.0.0.5", "false"},
+      {link, nullptr, "SALES", "10.0.0.5", "false"},
       {global, override.c_str(), "SALES", "10.0.0.9", "true"},
       {missing, override.c_str(), "default", "10.0.0.9", "true"},
       {directory, override.c_str(), "default", "10.0.0.9", "true"},
