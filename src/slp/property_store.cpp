@@ -422,8 +422,8 @@ void PropertyStore::loadFile(const char* path, NamedBy namedBy, StoreNotes& note
   LineLayer layer(layered, lineNotes);
   const ReadEnd end = applyLines(file.get(), layer);
   if (end.whole) {
+    lineNotes.addTo(notes);  // before the swap, which cannot fail
     values.swap(layered);
-    lineNotes.addTo(notes);
   } else if (end.pastLimit) {
     notes.push_back(
         note(gettext("{path}: larger than 64 MiB; none of it is used"), {{"path", path}}));
