@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
@@ -108,20 +107,17 @@ bool equalButForCase(std::string_view left, std::string_view right) {
                     [](char l, char r) { return asciiLower(l) == asciiLower(r); });
 }
 
-// Which lengths the defaults' names have, so that most unknown names need no second look.
-constexpr auto kNameLengths = [] {
-  std::array<bool, 64> lengths{};
-  for (const Default& entry : kDefaults) lengths[std::char_traits<char>::length(entry.name)] = true;
-  return lengths;
-}();
-
-// The name of the defaults table that `name` matches in all but letter case, or nullptr.
-const char* nameInOtherCase(std::string_view name) {
-  if (name.size() >= kNameLengths.size() || !kNameLengths[name.size()]) return nullptr;
-  const auto* const found =
-      std::find_if(std::begin(kDefaults), std::end(kDefaults),
-                   [name](const Default& entry) { return equalButForCase(entry.name, name); });
-  return found == std::end(kDefaults) ? nullptr : found->name;
+// The name among `values` that `name` matches in all but letter case, or nullptr. Names of one
+// length stand together there, so only those of the length of `name` are looked at: most
+// unknown names have a length that no name has.
+const char* nameInOtherCase(std::string_view name, const Values& values) {
+  static constexpr char kNothing[64] = {};  // a name of each length that sorts before the others
+  if (name.size() >= sizeof kNothing) return nullptr;
+  for (auto known = values.lower_bound(std::string_view(kNothing, name.size()));
+       known != values.end() && known->first.size() == name.size(); ++known) {
+    if (equalButForCase(known->first, name)) return known->first.c_str();
+  }
+  return nullptr;
 }
 
 // A name of a line that would have set the default `known` but for its letter case.
@@ -147,7 +143,7 @@ CaseMismatch applyLine(std::string_view line, Values& values) {
   // Nothing but the properties with defaults is ever asked for, so any other name is forgotten:
   // a file of unknown keys costs no memory.
   const auto known = values.find(name);
-  if (known == values.end()) return {name, nameInOtherCase(name)};
+  if (known == values.end()) return {name, nameInOtherCase(name, values)};
   known->second.assign(value);
   return {};
 }
