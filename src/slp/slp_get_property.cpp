@@ -1,10 +1,14 @@
 // slp_get_property.cpp: SLPGetProperty as the built-in store answers it, for builds without the
 // system's SLP library.
 #include <slp.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <iostream>
 
 #include "slp/property_store.h"
+#include "streams/terminal_text.h"
 
 #ifndef TOLVANE_SLP_GLOBAL_CONF
 #define TOLVANE_SLP_GLOBAL_CONF "/etc/slp.conf"
@@ -12,11 +16,33 @@
 
 namespace {
 
+// Each note on a line of its own on standard error. The store's own words are printable text,
+// so the rule for text from outside applies to the whole line: on a terminal the terminal rule,
+// elsewhere no control byte, so that a path cannot make a line that looks like a note of its own.
+void writeNotes(const StoreNotes& notes) {
+  const bool terminal = isatty(STDERR_FILENO) == 1;
+  for (std::string line : notes) {
+    if (terminal) {
+      line = shownOnTerminal(line);
+    } else {
+      std::replace_if(line.begin(), line.end(), isControlByte, '?');
+    }
+    std::cerr << line << '\n';
+  }
+}
+
+PropertyStore loadProcessStore() {
+  StoreNotes notes;
+  PropertyStore store =
+      loadPropertyStore(TOLVANE_SLP_GLOBAL_CONF, std::getenv("OpenSLPConfig"), notes);
+  writeNotes(notes);
+  return store;
+}
+
 // Loaded on the first call and kept until the process ends, so every returned value stays
 // valid; files edited or an environment changed afterwards do not reach a running process.
 const PropertyStore& processStore() {
-  static const PropertyStore store =
-      loadPropertyStore(TOLVANE_SLP_GLOBAL_CONF, std::getenv("OpenSLPConfig"));
+  static const PropertyStore store = loadProcessStore();
   return store;
 }
 

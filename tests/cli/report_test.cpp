@@ -62,18 +62,21 @@ class Report : public ::testing::Test {
     return runProgram(TOLVANE_BINARY, args, {"OpenSLPConfig=" + config});
   }
 
-  // The program with the library's defaults only.
-  static ProcessResult runWithDefaults(const std::vector<std::string>& args) {
-    return runProgram(TOLVANE_BINARY, args, {"OpenSLPConfig=/nonexistent/slp.conf"});
+  // The program with the library's defaults: `config`, in OpenSLPConfig, sets nothing (by
+  // default it names no file).
+  static ProcessResult runWithDefaults(const std::vector<std::string>& args,
+                                       const std::string& config = "") {
+    return runProgram(TOLVANE_BINARY, args, {"OpenSLPConfig=" + config});
   }
 
   inline static const std::string config = TOLVANE_REPORTS_DIR "/sample.conf";
 };
 
-void expectSuccess(const ProcessResult& result, const std::string& out) {
+void expectSuccess(const ProcessResult& result, const std::string& out,
+                   const std::string& err = "") {
   EXPECT_EQ(0, result.exitStatus);
   EXPECT_EQ(out, result.out);
-  EXPECT_EQ("", result.err);
+  EXPECT_EQ(err, result.err);
 }
 
 TEST_F(Report, EachSectionForTheSampleFile) {
@@ -90,9 +93,26 @@ TEST_F(Report, EachSectionForTheDefaults) {
   if (access(TOLVANE_SLP_GLOBAL_CONF, F_OK) == 0) {
     GTEST_SKIP() << TOLVANE_SLP_GLOBAL_CONF << " exists on this machine and changes the defaults";
   }
-  for (std::size_t i = 0; i < std::size(kSectionFlags); ++i) {
-    SCOPED_TRACE(kSectionFlags[i]);
-    expectSuccess(runWithDefaults({kSectionFlags[i]}), kBanner + kExpected.defaults[i]);
+  // A file that is not read changes the report by its note on standard error alone.
+  const std::string notRead = "; its settings are not in the report\n";
+  const struct {
+    std::string config;
+    std::string note;
+  } cases[] = {
+      {"", ""},
+      {"/nonexistent/slp.conf",
+       "tolvane: /nonexistent/slp.conf: no such file (named by OpenSLPConfig)" + notRead},
+      {"/nonexistent/\x1b[2J\n.conf",
+       "tolvane: /nonexistent/?[2J?.conf: no such file (named by OpenSLPConfig)" + notRead},
+      {TOLVANE_REPORTS_DIR,
+       "tolvane: " TOLVANE_REPORTS_DIR ": not a regular file (a directory)" + notRead},
+  };
+  for (const auto& c : cases) {
+    for (std::size_t i = 0; i < std::size(kSectionFlags); ++i) {
+      SCOPED_TRACE(kSectionFlags[i] + (" " + c.config));
+      expectSuccess(runWithDefaults({kSectionFlags[i]}, c.config), kBanner + kExpected.defaults[i],
+                    c.note);
+    }
   }
 #endif
 }

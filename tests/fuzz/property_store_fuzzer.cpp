@@ -80,7 +80,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fail("cannot write the memory file", "");
   }
   PropertyStore store;
-  store.loadFile(("/proc/self/fd/" + std::to_string(file)).c_str());
+  StoreNotes notes;
+  const std::string path = "/proc/self/fd/" + std::to_string(file);
+  store.loadFile(path.c_str(), NamedBy::kOpenSLPConfig, notes);
+  // Lines that set nothing are noted ten at most, then counted on one more line.
+  if (notes.size() > 11) fail("more than eleven notes", "");
+  for (const std::string& note : notes) {
+    if (note.rfind("tolvane: " + path + ":", 0) != 0) fail("a note without the file's path", note);
+  }
 
   const std::map<std::string, std::string> settings = referenceSettings(text);
   for (const auto& [key, expected] : settings) {

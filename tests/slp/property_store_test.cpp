@@ -24,6 +24,21 @@ std::string shown(const char* value) {
   return value == nullptr ? "(null)" : "\"" + std::string(value) + "\"";
 }
 
+// The notes, a line each, with `path` written PATH.
+std::string shown(const StoreNotes& notes, const std::string& path) {
+  std::string text;
+  for (std::string note : notes) {
+    for (std::size_t at = 0; !path.empty() && (at = note.find(path, at)) != std::string::npos;) {
+      note.replace(at, path.size(), "PATH");
+    }
+    text += note + "\n";
+  }
+  return text;
+}
+
+const std::string kWrongCase = " (names are case-sensitive); this line sets nothing\n";
+const std::string kTooLong = ": longer than 64 KiB; this line sets nothing\n";
+
 }  // namespace
 
 TEST(PropertyStore, HoldsTheDefaults) {
@@ -74,72 +89,96 @@ TEST(PropertyStore, ReadsTheFileFormat) {
   // A line of 64 KiB exactly, newline not counted.
   const std::string longestScopes(65536 - 20, 's');
   const std::string longest = "net.slp.useScopes = " + longestScopes;
+  std::string elevenMtu, tenMtuNotes;
+  for (int line = 1; line <= 11; ++line) {
+    elevenMtu += "net.slp.mtu = 1\n";
+    if (line <= 10)
+      tenMtuNotes +=
+          "tolvane: PATH:" + std::to_string(line) + ": net.slp.mtu is not net.slp.MTU" + kWrongCase;
+  }
   const struct {
     std::string text;
     const char* key;
     const char* expected;  // nullptr: the store has no value for the key
+    std::string notes;     // what the store notes, a line each
   } cases[] = {
-      {"net.slp.useScopes = SALES, ENGINEERING\n", "net.slp.useScopes", "SALES, ENGINEERING"},
-      {" \t net.slp.locale=de\n", "net.slp.locale", "de"},
-      {"net.slp.locale \t= \tde \t\r\n", "net.slp.locale", "de"},
+      {"net.slp.useScopes = SALES, ENGINEERING\n", "net.slp.useScopes", "SALES, ENGINEERING", ""},
+      {" \t net.slp.locale=de\n", "net.slp.locale", "de", ""},
+      {"net.slp.locale \t= \tde \t\r\n", "net.slp.locale", "de", ""},
       // comments
-      {"# net.slp.locale = de\n", "net.slp.locale", "en"},
-      {"# net.slp.locale = de\n", "# net.slp.locale", nullptr},
-      {"  ; net.slp.locale = de\n", "net.slp.locale", "en"},
-      {"  ; net.slp.locale = de\n", "; net.slp.locale", nullptr},
-      {"\t#net.slp.locale = de", "net.slp.locale", "en"},
+      {"# net.slp.locale = de\n", "net.slp.locale", "en", ""},
+      {"# net.slp.locale = de\n", "# net.slp.locale", nullptr, ""},
+      {"  ; net.slp.locale = de\n", "net.slp.locale", "en", ""},
+      {"  ; net.slp.locale = de\n", "; net.slp.locale", nullptr, ""},
+      {"\t#net.slp.locale = de", "net.slp.locale", "en", ""},
       // the first = splits; the value keeps = # ; of its own
-      {"net.slp.useScopes = a;b # c\n", "net.slp.useScopes", "a;b # c"},
-      {"net.slp.DAAddresses = x=y==\n", "net.slp.DAAddresses", "x=y=="},
-      {"net.slp.DAAddresses== 10.0.0.5\n", "net.slp.DAAddresses", "= 10.0.0.5"},
+      {"net.slp.useScopes = a;b # c\n", "net.slp.useScopes", "a;b # c", ""},
+      {"net.slp.DAAddresses = x=y==\n", "net.slp.DAAddresses", "x=y==", ""},
+      {"net.slp.DAAddresses== 10.0.0.5\n", "net.slp.DAAddresses", "= 10.0.0.5", ""},
       // lines that set nothing
-      {"net.slp.locale de\n", "net.slp.locale", "en"},
-      {"net.slp.locale de\n", "net.slp.locale de", nullptr},
-      {"=de\n", "", nullptr},
-      {"   = de\nnet.slp.MTU = 900\n", "net.slp.MTU", "900"},
-      {"=", "", nullptr},
-      {"net.slp.isDA =\n", "net.slp.isDA", "false"},
-      {"net.slp.locale = de\nnet.slp.locale = \t \r\n", "net.slp.locale", "de"},
-      {"\n\n   \n\t\n", "net.slp.locale", "en"},
+      {"net.slp.locale de\n", "net.slp.locale", "en", ""},
+      {"net.slp.locale de\n", "net.slp.locale de", nullptr, ""},
+      {"=de\n", "", nullptr, ""},
+      {"   = de\nnet.slp.MTU = 900\n", "net.slp.MTU", "900", ""},
+      {"=", "", nullptr, ""},
+      {"net.slp.isDA =\n", "net.slp.isDA", "false", ""},
+      {"net.slp.locale = de\nnet.slp.locale = \t \r\n", "net.slp.locale", "de", ""},
+      {"\n\n   \n\t\n", "net.slp.locale", "en", ""},
       // names are case-sensitive, only those with defaults are kept; a later line wins
-      {"NET.SLP.ISDA = true\n", "net.slp.isDA", "false"},
-      {"NET.SLP.ISDA = true\n", "NET.SLP.ISDA", nullptr},
-      {"net.slp.MTU = 1000\nnet.slp.MTU = 1200\n", "net.slp.MTU", "1200"},
-      {"net.slp.MTU = 1000\nnet.slp.MTU = 900", "net.slp.MTU", "900"},
-      {"net.slp.extra = 1\n", "net.slp.extra", nullptr},
+      {"NET.SLP.ISDA = true\n", "net.slp.isDA", "false",
+       "tolvane: PATH:1: NET.SLP.ISDA is not net.slp.isDA" + kWrongCase},
+      {"NET.SLP.ISDA = true\n", "NET.SLP.ISDA", nullptr,
+       "tolvane: PATH:1: NET.SLP.ISDA is not net.slp.isDA" + kWrongCase},
+      {"#\n\n a\nnet.slp.mtu \t= 1\nnet.slp.mtu =\nnet.slp.abc = 1\n", "net.slp.MTU", "1400",
+       "tolvane: PATH:4: net.slp.mtu is not net.slp.MTU" + kWrongCase},
+      {"\xef\xbb\xbfnet.slp.mtU = 1\n" + elevenMtu, "net.slp.MTU", "1400",
+       "tolvane: PATH:1: net.slp.mtU is not net.slp.MTU" + kWrongCase +
+           tenMtuNotes.substr(tenMtuNotes.find('\n') + 1) +
+           "tolvane: PATH: 2 more lines set nothing\n"},
+      {"net.slp.MTU = 1000\nnet.slp.MTU = 1200\n", "net.slp.MTU", "1200", ""},
+      {"net.slp.MTU = 1000\nnet.slp.MTU = 900", "net.slp.MTU", "900", ""},
+      {"net.slp.extra = 1\n", "net.slp.extra", nullptr, ""},
       // a line of up to 64 KiB is read whole (a byte-order mark not counted); a longer one sets
       // nothing, the line after it does, and the tail of a long comment is no line of its own
-      {longest + "\n", "net.slp.useScopes", longestScopes.c_str()},
-      {"\xef\xbb\xbf" + longest, "net.slp.useScopes", longestScopes.c_str()},
-      {longest + "\r\nnet.slp.MTU = 900\n", "net.slp.useScopes", "default"},
-      {longest + "\r\nnet.slp.MTU = 900\n", "net.slp.MTU", "900"},
-      {"#" + std::string(70000, ' ') + "net.slp.locale = de\n", "net.slp.locale", "en"},
-      {"#" + std::string(80000, ' ') + "net.slp.useScopes = EVIL\n", "net.slp.useScopes",
-       "default"},  // its end, far past the bound, reads as a setting
+      {longest + "\n", "net.slp.useScopes", longestScopes.c_str(), ""},
+      {"\xef\xbb\xbf" + longest, "net.slp.useScopes", longestScopes.c_str(), ""},
+      {longest + "\r\nnet.slp.MTU = 900\n", "net.slp.useScopes", "default",
+       "tolvane: PATH:1" + kTooLong},
+      {longest + "\r\nnet.slp.MTU = 900\n", "net.slp.MTU", "900", "tolvane: PATH:1" + kTooLong},
+      {"#" + std::string(70000, ' ') + "net.slp.locale = de\n", "net.slp.locale", "en",
+       "tolvane: PATH:1" + kTooLong},
+      // its end, far past the bound, reads as a setting
+      {"#" + std::string(80000, ' ') + "net.slp.useScopes = EVIL\n", "net.slp.useScopes", "default",
+       "tolvane: PATH:1" + kTooLong},
       // bytes that are not text
-      {"net.slp.locale = de \0xx\n"s, "net.slp.locale", "de"},
-      {"net.slp.locale = \0de\n"s, "net.slp.locale", "en"},
-      {"net.slp.useScopes = \0SALES\0\n"s, "net.slp.useScopes", "default"},  // the first NUL
-      {"net.slp.locale = d\0e\nnet.slp.MTU = 999\n"s, "net.slp.MTU", "999"},
-      {"\0net.slp.locale = de\n"s, "net.slp.locale", "en"},
+      {"net.slp.locale = de \0xx\n"s, "net.slp.locale", "de", ""},
+      {"net.slp.locale = \0de\n"s, "net.slp.locale", "en", ""},
+      {"net.slp.useScopes = \0SALES\0\n"s, "net.slp.useScopes", "default", ""},  // the first NUL
+      {"net.slp.locale = d\0e\nnet.slp.MTU = 999\n"s, "net.slp.MTU", "999", ""},
+      {"\0net.slp.locale = de\n"s, "net.slp.locale", "en", ""},
       {"net.slp.useScopes = \xa0\xc3\xa9t\xe9\xff\xa0\n", "net.slp.useScopes",
-       "\xa0\xc3\xa9t\xe9\xff\xa0"},
-      {"net.slp.locale\xff = x\n", "net.slp.locale", "en"},
+       "\xa0\xc3\xa9t\xe9\xff\xa0", ""},
+      {"net.slp.locale\xff = x\n", "net.slp.locale", "en", ""},
       // every control byte is white space, DEL is not; a byte-order mark opens a file only
-      {"\x01net.slp.locale\x1f=\x1b de\x02\x7f\x1e\n", "net.slp.locale", "de\x02\x7f"},
-      {"\xef\xbb\xbfnet.slp.locale = de\n", "net.slp.locale", "de"},
-      {"\n\xef\xbb\xbfnet.slp.locale = de\n", "net.slp.locale", "en"},
-      {std::string(8191, '#') + "\n\xef\xbb\xbfnet.slp.locale = de\n", "net.slp.locale", "en"},
+      {"\x01net.slp.locale\x1f=\x1b de\x02\x7f\x1e\n", "net.slp.locale", "de\x02\x7f", ""},
+      {"\xef\xbb\xbfnet.slp.locale = de\n", "net.slp.locale", "de", ""},
+      {"\n\xef\xbb\xbfnet.slp.locale = de\n", "net.slp.locale", "en", ""},
+      {std::string(8191, '#') + "\n\xef\xbb\xbfnet.slp.locale = de\n", "net.slp.locale", "en", ""},
+      {std::string(8190, '#') + "\nnet.slp.mtu = 1\n", "net.slp.MTU", "1400",
+       "tolvane: PATH:2: net.slp.mtu is not net.slp.MTU" + kWrongCase},
       // a long line after a short one, both in what one read can bring
       {"net.slp.MTU = 900\nnet.slp.useScopes = " + std::string(70000, 's') + "\n",
-       "net.slp.useScopes", "default"},
+       "net.slp.useScopes", "default", "tolvane: PATH:2" + kTooLong},
   };
   const TempDir dir;
   for (const auto& c : cases) {
     PropertyStore store;
-    store.loadFile(dir.write("slp.conf", c.text).c_str());
+    StoreNotes notes;
+    const std::string path = dir.write("slp.conf", c.text);
+    store.loadFile(path.c_str(), NamedBy::kOpenSLPConfig, notes);
     EXPECT_EQ(shown(c.expected), shown(store.find(c.key)))
         << "key \"" << c.key << "\" from file text \"" << c.text.substr(0, 80) << "\"";
+    EXPECT_EQ(c.notes, shown(notes, path)) << "file text \"" << c.text.substr(0, 80) << "\"";
   }
 }
 
@@ -172,6 +211,15 @@ TEST(PropertyStore, LayersDefaultsGlobalFileAndOverride) {
   ASSERT_EQ(25, write(terminal, "net.slp.useScopes = TTY\n\x04", 25));
   // Opening a path beneath a plain file fails even for root, who can read any file.
   const std::string beneathFile = global + "/slp.conf";
+  // A link is followed to what it names, a regular file or not.
+  const std::string linkToOverride = dir.path("override.link"), linkToFifo = dir.path("fifo.link"),
+                    linkToDevice = dir.path("device.link"), dangling = dir.path("dangling.link");
+  std::filesystem::create_symlink(override, linkToOverride);
+  std::filesystem::create_symlink(fifo, linkToFifo);
+  std::filesystem::create_symlink(device, linkToDevice);
+  std::filesystem::create_symlink(missing, dangling);
+  const std::string notRead = "; its settings are not in the report\n";
+  const std::string named = ": no such file (named by OpenSLPConfig)" + notRead;
   // Opening a device or a FIFO may itself act (allocate a terminal, release a writer): the
   // store never opens either.
   const int opens = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
@@ -184,30 +232,48 @@ TEST(PropertyStore, LayersDefaultsGlobalFileAndOverride) {
     const char* scopes;
     const char* daAddresses;
     const char* isDA;
+    std::string notes;  // what the store notes, a line each
   } cases[] = {
-      {global, nullptr, "SALES", "10.0.0.5", "false"},
-      {link, nullptr, "SALES", "10.0.0.5", "false"},
-      {global, override.c_str(), "SALES", "10.0.0.9", "true"},
-      {missing, override.c_str(), "default", "10.0.0.9", "true"},
-      {directory, override.c_str(), "default", "10.0.0.9", "true"},
-      {beneathFile, override.c_str(), "default", "10.0.0.9", "true"},
-      {global, missing.c_str(), "SALES", "10.0.0.5", "false"},
-      {global, directory.c_str(), "SALES", "10.0.0.5", "false"},
-      {global, beneathFile.c_str(), "SALES", "10.0.0.5", "false"},
-      {fifo, override.c_str(), "default", "10.0.0.9", "true"},
-      {global, fifo.c_str(), "SALES", "10.0.0.5", "false"},
-      {global, device.c_str(), "SALES", "10.0.0.5", "false"},
-      {global, "", "SALES", "10.0.0.5", "false"},
-      {missing, nullptr, "default", "", "false"},
+      {global, nullptr, "SALES", "10.0.0.5", "false", ""},
+      {link, nullptr, "SALES", "10.0.0.5", "false", ""},
+      {global, override.c_str(), "SALES", "10.0.0.9", "true", ""},
+      {missing, override.c_str(), "default", "10.0.0.9", "true", ""},
+      {directory, override.c_str(), "default", "10.0.0.9", "true",
+       "tolvane: " + directory + ": not a regular file (a directory)" + notRead},
+      {beneathFile, override.c_str(), "default", "10.0.0.9", "true",
+       "tolvane: " + beneathFile + ": cannot be read (Not a directory)" + notRead},
+      {global, missing.c_str(), "SALES", "10.0.0.5", "false", "tolvane: " + missing + named},
+      {global, directory.c_str(), "SALES", "10.0.0.5", "false",
+       "tolvane: " + directory + ": not a regular file (a directory)" + notRead},
+      {global, beneathFile.c_str(), "SALES", "10.0.0.5", "false",
+       "tolvane: " + beneathFile + ": cannot be read (Not a directory)" + notRead},
+      {fifo, override.c_str(), "default", "10.0.0.9", "true",
+       "tolvane: " + fifo + ": not a regular file (a FIFO)" + notRead},
+      {global, fifo.c_str(), "SALES", "10.0.0.5", "false",
+       "tolvane: " + fifo + ": not a regular file (a FIFO)" + notRead},
+      {global, device.c_str(), "SALES", "10.0.0.5", "false",
+       "tolvane: " + device + ": not a regular file (a device)" + notRead},
+      {global, "", "SALES", "10.0.0.5", "false", ""},
+      {missing, nullptr, "default", "", "false", ""},
+      {dangling, linkToOverride.c_str(), "default", "10.0.0.9", "true", ""},
+      {global, dangling.c_str(), "SALES", "10.0.0.5", "false", "tolvane: " + dangling + named},
+      // A regular file whose first read fails.
+      {global, "/proc/self/mem", "SALES", "10.0.0.5", "false",
+       "tolvane: /proc/self/mem: cannot be read (Input/output error)" + notRead},
+      {linkToFifo, linkToDevice.c_str(), "default", "", "false",
+       "tolvane: " + linkToFifo + ": not a regular file (a FIFO)" + notRead +
+           "tolvane: " + linkToDevice + ": not a regular file (a device)" + notRead},
   };
   for (const auto& c : cases) {
-    const PropertyStore store = loadPropertyStore(c.global.c_str(), c.override);
+    StoreNotes notes;
+    const PropertyStore store = loadPropertyStore(c.global.c_str(), c.override, notes);
     const std::string context =
         "global " + c.global + ", override " + (c.override ? c.override : "(not set)");
     EXPECT_EQ(shown(c.scopes), shown(store.find("net.slp.useScopes"))) << context;
     EXPECT_EQ(shown(c.daAddresses), shown(store.find("net.slp.DAAddresses"))) << context;
     EXPECT_EQ(shown(c.isDA), shown(store.find("net.slp.isDA"))) << context;
     EXPECT_EQ(shown("1400"), shown(store.find("net.slp.MTU"))) << context;
+    EXPECT_EQ(c.notes, shown(notes, "")) << context;
   }
   inotify_event event;
   EXPECT_EQ(-1, read(opens, &event, sizeof event)) << "opened: watch " << event.wd;
@@ -233,34 +299,52 @@ TEST(PropertyStore, ReadsFilesLargerThanTheMemoryLeft) {
   const auto unknownKey = [](int i) {
     return "net.slp.x" + std::to_string(1000000000 + i) + std::string(78, 'x') + "=1\n";
   };
+  const auto wrongCase = [](int) { return "net.slp.mtu =" + std::string(85, ' ') + "1\n"; };
   // A setting, then NULs up to `size` bytes that take no room on the disk.
-  const auto sparse = [&dir](const std::string& name, std::uintmax_t size) {
-    const std::string path = dir.write(name, "net.slp.MTU = 900\n");
+  const auto sparse = [&dir](const std::string& name, std::uintmax_t size,
+                             const std::string& setting = "net.slp.MTU = 900\n") {
+    const std::string path = dir.write(name, setting);
     std::filesystem::resize_file(path, size);
     return path;
   };
+  const std::string overLimit = "tolvane: PATH: larger than 64 MiB; none of it is used\n";
+  std::string caseNotes;
+  for (int line = 1; line <= 10; ++line) {
+    caseNotes +=
+        "tolvane: PATH:" + std::to_string(line) + ": net.slp.mtu is not net.slp.MTU" + kWrongCase;
+  }
   const struct {
     std::string path;
-    const char* mtu;  // what the store holds after reading the file
+    const char* mtu;    // what the store holds after reading the file
+    std::string notes;  // what the store notes, a line each
   } cases[] = {
       // Read line by line, comments need no more than a line's memory.
-      {large("comments.conf", "", comment, "net.slp.MTU = 900\n"), "900"},
+      {large("comments.conf", "", comment, "net.slp.MTU = 900\n"), "900", ""},
       // A line over the length limit is skipped without being kept, however long.
-      {large("scopes.conf", "net.slp.useScopes = ", scopes, "\nnet.slp.MTU = 900\n"), "900"},
+      {large("scopes.conf", "net.slp.useScopes = ", scopes, "\nnet.slp.MTU = 900\n"), "900",
+       "tolvane: PATH:1" + kTooLong},
       // Keys without a default are forgotten, so that many of them cost nothing.
-      {large("unknown.conf", "", unknownKey, "net.slp.MTU = 900\n"), "900"},
+      {large("unknown.conf", "", unknownKey, "net.slp.MTU = 900\n"), "900", ""},
+      // Notes past the tenth are counted, not kept.
+      {large("case.conf", "", wrongCase, "net.slp.MTU = 900\n"), "900",
+       caseNotes + "tolvane: PATH: 335534 more lines set nothing\n"},
       // Read to the 64 MiB limit; one byte more and it is dropped whole, its setting too, as
       // when a read fails part-way.
-      {sparse("limit.conf", 64 << 20), "900"},
-      {sparse("over.conf", (64 << 20) + 1), "1400"},
-      {sparse("further.conf", (64 << 20) + 2), "1400"},
+      {sparse("limit.conf", 64 << 20), "900", "tolvane: PATH:2" + kTooLong},
+      {sparse("over.conf", (64 << 20) + 1), "1400", overLimit},
+      {sparse("further.conf", (64 << 20) + 2), "1400", overLimit},
+      // A file dropped whole is noted for itself, not for its lines.
+      {sparse("over-case.conf", (64 << 20) + 1, "net.slp.mtu = 900\n"), "1400", overLimit},
   };
   for (const auto& c : cases) {
     const auto loadWithLittleMemory = [&c] {
       limitAddressSpace(16 << 20);
       PropertyStore store;
-      store.loadFile(c.path.c_str());
-      std::exit(shown(c.mtu) == shown(store.find("net.slp.MTU")) ? 0 : 1);
+      StoreNotes notes;
+      store.loadFile(c.path.c_str(), NamedBy::kOpenSLPConfig, notes);
+      std::exit(shown(c.mtu) == shown(store.find("net.slp.MTU")) && shown(notes, c.path) == c.notes
+                    ? 0
+                    : 1);
     };
     EXPECT_EXIT(loadWithLittleMemory(), testing::ExitedWithCode(0), "") << c.path;
   }

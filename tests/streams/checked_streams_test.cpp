@@ -18,8 +18,9 @@
 
 namespace {
 
-// The library's defaults: which configuration the report shows matters to none of these.
-const std::string kDefaults = "OpenSLPConfig=/nonexistent/slp.conf";
+// The library's defaults: which configuration the report shows matters to none of these. An
+// empty OpenSLPConfig names no file, so the store has nothing to note on standard error.
+const std::string kDefaults = "OpenSLPConfig=";
 
 TEST(CheckedStreams, WritesALineAtATimeOnlyWhenStandardOutputIsATerminal) {
   // strace counts the program's writes to each stream; script gives it a terminal.
