@@ -178,12 +178,22 @@ TEST_F(LocalInterfaces, ShowsControlBytesOfNamesAndValuesAsQuestionMarksOnATermi
       "ip addr add 10.1.0.1/24 dev \"$(printf 'eth\\033[31mX')\" && ip addr add 10.1.0.2/24 "
       "dev \"$(printf 'eth\\033[31mX')\" label \"$(printf 'eth\\033[31mX:\\n\\342\\200\\256')\""));
   // C1 controls alone and in UTF-8, bidirectional controls, the line and paragraph separators,
-  // invalid UTF-8 (one '?' a byte: overlong, surrogate, past U+10FFFF, cut short), then
-  // printable UTF-8 of two, three and four bytes.
+  // invalid UTF-8 (one '?' a byte: overlong, surrogate, past U+10FFFF, cut short), the edges of
+  // each range of characters that print nothing (format characters, variation selectors, tags,
+  // noncharacters), then printable UTF-8 of two, three and four bytes, combining marks and
+  // private use among them.
+  const std::string invisible =
+      "\u00ad\u034f\u0600\u0605\u06dd\u070f\u08e2\u180b\u180f\u200b\u200d\u2060\u2064\u206a"
+      "\u206f\ufdd0\ufdef\ufe00\ufe0f\ufeff\ufff9\ufffb\ufffe\uffff\U0001fffe\U0010ffff"
+      "\U000110bd\U000110cd\U00013430\U0001343f\U0001bca0\U0001bca3\U0001d173\U0001d17a"
+      "\U000e0000\U000e007f\U000e0100\U000e01ef";
+  const std::string printable =
+      "\xc3\xa9\xc3\x9c\xe6\x97\xa5\xf0\x9f\x98\x80\u034e\u0350\u0606\u200a\u2010\ue000"
+      "\ufdcf\ufdf0\ufe10\ufffc\U0001d172\U0001d17b";
   const std::string odd =
       "a\x9b|\x85|\xc2\x9b|\xe2\x80\xae|\xe2\x81\xa6|\xe2\x80\xa8|\xe2\x80\xa9|\xff\xfe|\xc0\xaf|"
-      "\xe0\x9f\xbf|\x80|\xed\xa0\x80|\xf4\x90\x80\x80|\xe2\x80|"
-      "\xc3\xa9\xc3\x9c\xe6\x97\xa5\xf0\x9f\x98\x80";
+      "\xe0\x9f\xbf|\x80|\xed\xa0\x80|\xf4\x90\x80\x80|\xe2\x80|" +
+      invisible + "|" + printable;
   const TempFile config(
       "net.slp.useScopes = a\x1b[2Jb\x1b]0;T\ac\nnet.slp.MTU = 5\rX\n"
       "net.slp.DAAddresses = " +
@@ -201,8 +211,8 @@ TEST_F(LocalInterfaces, ShowsControlBytesOfNamesAndValuesAsQuestionMarksOnATermi
       {"script -qec \"" + program + "\" /dev/null",
        {"Local Interface\t\teth?[31mX\r\n", "Local Interface\t\teth?[31mX:??\r\n",
         "\t\ta?[2Jb?]0;T?c\r\n", "\t5?X bytes\r\n",
-        "\t\ta?|?|?|?|?|?|?|??|??|???|?|???|????|??|"
-        "\xc3\xa9\xc3\x9c\xe6\x97\xa5\xf0\x9f\x98\x80\r\n"}},
+        "\t\ta?|?|?|?|?|?|?|??|??|???|?|???|????|??|" + std::string(38, '?') + "|" + printable +
+            "\r\n"}},
   };
   for (const auto& c : cases) {
     const ProcessResult run = runShell(c.command, {"OpenSLPConfig=" + config.path()});
