@@ -109,12 +109,19 @@ TEST_F(LocalInterfaces, ReportsOnlyNamesBeginningWithEth) {
   ASSERT_TRUE(
       shell("ip link set eth0 address 02:00:00:00:00:05 && "
             "ip addr add 10.7.0.9/24 dev eth0 label eth0:1 && "
-            "ip addr add 10.7.0.10/24 dev eth0 label eth0:1:2"));
+            "ip addr add 10.7.0.10/24 dev eth0 label eth0:1:2 && "
+            // a label's second address gets a block, and so does another label's address; the
+            // label's first address again, with another prefix, none: the kernel answers by
+            // label and address for the first record only
+            "ip addr add 10.7.0.11/24 dev eth0 label eth0:1 && ip addr add 10.7.0.1/24 dev eth && "
+            "ip addr add 10.7.0.1/16 dev eth0 && ip addr add 10.7.0.9/16 dev eth0 label eth0:1"));
   const std::vector<std::uint64_t> eth0Counters = deviceCounters("eth0");
 
   const ProcessResult run = tolvane({"-I"});
   EXPECT_EQ(banner +
                 text({"eth", "10.2.2.1", "02:00:00:00:00:03", "255.255.255.0", false, true, true,
+                      1500, zeros}) +
+                text({"eth", "10.7.0.1", "02:00:00:00:00:03", "255.255.255.0", false, true, true,
                       1500, zeros}) +
                 text({"eth456789abcdef", "10.2.3.1", "02:00:00:00:00:04", "255.255.255.0", false,
                       true, true, 1500, zeros}) +
@@ -124,7 +131,9 @@ TEST_F(LocalInterfaces, ReportsOnlyNamesBeginningWithEth) {
                       1500, eth0Counters}) +
                 // the device is the label up to its first colon
                 text({"eth0:1:2", "10.7.0.10", "02:00:00:00:00:05", "255.255.255.0", true, true,
-                      true, 1500, eth0Counters}),
+                      true, 1500, eth0Counters}) +
+                text({"eth0:1", "10.7.0.11", "02:00:00:00:00:05", "255.255.255.0", true, true, true,
+                      1500, eth0Counters}),
             run.out);
   EXPECT_EQ("", run.err);
   EXPECT_EQ(0, run.exitStatus);
