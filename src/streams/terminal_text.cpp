@@ -1,7 +1,9 @@
 // terminal_text.cpp: what of a text from outside may reach the person who reads it.
 #include "streams/terminal_text.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 namespace {
 
@@ -76,10 +78,9 @@ constexpr CodePointRange kShownAsQuestionMark[] = {
 
 bool isShownAsQuestionMark(std::uint32_t c) {
   if ((c & 0xfffe) == 0xfffe) return true;  // U+xFFFE and U+xFFFF, in every plane
-  for (const CodePointRange& range : kShownAsQuestionMark) {
-    if (c >= range.first && c <= range.last) return true;
-  }
-  return false;
+  return std::any_of(
+      std::begin(kShownAsQuestionMark), std::end(kShownAsQuestionMark),
+      [c](const CodePointRange& range) { return c >= range.first && c <= range.last; });
 }
 
 }  // namespace
