@@ -4,7 +4,9 @@
 #include <libintl.h>
 
 #include <cstring>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "layout/row_layout.h"
 
@@ -22,11 +24,16 @@ std::string trafficColumns(std::uint64_t sent, std::uint64_t received) {
 
 void printLocalInterfaces(InterfaceTable& table) {
   table.enumerate();
+  // The kernel, asked by label and address, answers for the first of the label's records with
+  // that address: a later one (the same address with another prefix, or moved to another
+  // device under the same label) would show that first record's block again.
+  std::set<std::pair<std::string, std::string>> shown;
   for (std::int32_t index = 0; index < table.count(); ++index, table.next()) {
     // Probed and made whole before anything of it is written, so that neither a fatal probe
     // nor memory running out leaves half a block. A record that went since the listing gets
     // no block.
-    if (isEthernetName(table.currentRecord().ifr_name) && table.probe()) {
+    if (isEthernetName(table.currentRecord().ifr_name) && table.probe() &&
+        shown.emplace(table.name(), table.address()).second) {
       printLines(blockText(table));
     }
   }

@@ -4,7 +4,8 @@
 
 #include "netif/interface_table.h"
 
-// Lists the interfaces afresh and prints a block for each whose name begins with "eth".
+// Lists the interfaces afresh and prints a block for each label that begins with "eth" and
+// each of its addresses: one block only where the label lists an address more than once.
 void printLocalInterfaces(InterfaceTable& table);
 
 // The whole block of the interface that the table probed last: its heading, then its rows.

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <iostream>
 #include <streambuf>
+#include <string_view>
 
 namespace {
 
@@ -88,6 +89,15 @@ class DescriptorBuffer : public std::streambuf {
   }
 
   void discardBuffered() { hold(0); }
+
+  // Writes what the buffer holds up to its last line end; the rest, a line cut short, is dropped,
+  // so that no one reads it run into the next line of the terminal or the file.
+  void writeWholeLines() {
+    const std::string_view held(buffer, static_cast<std::size_t>(pptr() - pbase()));
+    const std::size_t lastEnd = held.rfind('\n');
+    hold(lastEnd == std::string_view::npos ? 0 : lastEnd + 1);
+    writeBuffered();
+  }
 
  protected:
   int_type overflow(int_type c) override {
@@ -177,7 +187,7 @@ void useCheckedStandardStreams() {
 
 void exitOutOfMemory() {
   if (standardOutput != nullptr) {
-    standardOutput->writeBuffered();
+    standardOutput->writeWholeLines();
     // Only part of a line can be waiting there; the message takes its place.
     standardError->discardBuffered();
   }

@@ -21,8 +21,8 @@ void useCheckedStandardStreams();
 bool standardOutputIsTerminal();
 
 // The program's answer to memory running out, for std::set_new_handler: writes what standard
-// output holds, then "Not enough memory" on standard error, and ends the process with
-// kExitSystemError, allocating nothing on the way out.
+// output holds up to its last whole line, then "Not enough memory" on standard error, and ends
+// the process with kExitSystemError, allocating nothing on the way out.
 [[noreturn]] void exitOutOfMemory();
 
 // Writes what standard output holds, then `reason` and `detail` as one line in one write on

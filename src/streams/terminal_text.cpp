@@ -1,7 +1,9 @@
 // terminal_text.cpp: what of a text from outside may reach the person who reads it.
 #include "streams/terminal_text.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 namespace {
 
@@ -38,12 +40,47 @@ std::size_t sequenceLength(std::string_view text, std::uint32_t& codePoint) {
   return length;
 }
 
-// Characters that move the cursor, reorder what follows or end a line, though they print
-// nothing: the C1 controls (the Linux console takes U+009B as CSI), the bidirectional marks,
-// embeddings, overrides and isolates, and the line and paragraph separators.
-bool isInvisibleControl(std::uint32_t c) {
-  return (c >= 0x80 && c <= 0x9f) || c == 0x061c || c == 0x200e || c == 0x200f ||
-         (c >= 0x2028 && c <= 0x202e) || (c >= 0x2066 && c <= 0x2069);
+struct CodePointRange {
+  std::uint32_t first, last;
+};
+
+// Characters that print nothing, though a terminal acts on some of them: the C1 controls (the
+// Linux console takes U+009B as CSI); the bidirectional marks, embeddings, overrides and
+// isolates, which reorder what follows; the line and paragraph separators; and the format
+// characters, joiners, variation selectors and tags, which would make two names that differ
+// look alike. The noncharacters U+xFFFE and U+xFFFF of every plane are shown so too.
+constexpr CodePointRange kShownAsQuestionMark[] = {
+    {0x0080, 0x009f},    // C1 controls
+    {0x00ad, 0x00ad},    // soft hyphen
+    {0x034f, 0x034f},    // combining grapheme joiner
+    {0x0600, 0x0605},    // Arabic number signs
+    {0x061c, 0x061c},    // Arabic letter mark
+    {0x06dd, 0x06dd},    // Arabic end of ayah
+    {0x070f, 0x070f},    // Syriac abbreviation mark
+    {0x08e2, 0x08e2},    // Arabic disputed end of ayah
+    {0x180b, 0x180f},    // Mongolian variation selectors and vowel separator
+    {0x200b, 0x200f},    // zero-width space, non-joiner, joiner; left-to-right, right-to-left mark
+    {0x2028, 0x202e},    // line and paragraph separators; embeddings and overrides
+    {0x2060, 0x2064},    // word joiner, invisible operators
+    {0x2066, 0x206f},    // isolates; deprecated format characters
+    {0xfdd0, 0xfdef},    // noncharacters
+    {0xfe00, 0xfe0f},    // variation selectors
+    {0xfeff, 0xfeff},    // zero-width no-break space (byte order mark)
+    {0xfff9, 0xfffb},    // interlinear annotation
+    {0x110bd, 0x110bd},  // Kaithi number sign
+    {0x110cd, 0x110cd},  // Kaithi number sign above
+    {0x13430, 0x1343f},  // Egyptian hieroglyph format controls
+    {0x1bca0, 0x1bca3},  // shorthand format controls
+    {0x1d173, 0x1d17a},  // musical symbol format controls
+    {0xe0000, 0xe007f},  // tags
+    {0xe0100, 0xe01ef},  // variation selectors supplement
+};
+
+bool isShownAsQuestionMark(std::uint32_t c) {
+  if ((c & 0xfffe) == 0xfffe) return true;  // U+xFFFE and U+xFFFF, in every plane
+  return std::any_of(
+      std::begin(kShownAsQuestionMark), std::end(kShownAsQuestionMark),
+      [c](const CodePointRange& range) { return c >= range.first && c <= range.last; });
 }
 
 }  // namespace
@@ -70,7 +107,7 @@ std::string shownOnTerminal(std::string_view text) {
       text.remove_prefix(1);
       continue;
     }
-    if (isInvisibleControl(codePoint)) {
+    if (isShownAsQuestionMark(codePoint)) {
       shown += '?';
     } else {
       shown.append(text.substr(0, length));

@@ -9,8 +9,9 @@
 bool isControlByte(char c);
 
 // `text` as a terminal may show it. It is read as UTF-8: each printable character passes as it
-// is ("é", CJK), each control character (below 0x20, DEL, U+0080 to U+009F), bidirectional
-// control and line or paragraph separator shows as one '?', and so does each byte that is not
-// part of a valid sequence (a lone C1 byte such as the 8-bit CSI 0x9B, an overlong form, a
-// surrogate, a sequence cut short).
+// is ("é", CJK, combining marks, private use), each control character (below 0x20, DEL, U+0080
+// to U+009F), bidirectional control, line or paragraph separator, format character (zero-width
+// ones, joiners, variation selectors, tags) and noncharacter shows as one '?', and so does each
+// byte that is not part of a valid sequence (a lone C1 byte such as the 8-bit CSI 0x9B, an
+// overlong form, a surrogate, a sequence cut short).
 std::string shownOnTerminal(std::string_view text);

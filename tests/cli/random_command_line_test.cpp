@@ -79,7 +79,8 @@ Expected model(const std::vector<std::string>& args) {
       break;
     }
     if (matched) continue;
-    if (arg.empty()) return {Outcome::kError, ""};
+    // An argument that holds the parser's mark would pass for letters taken.
+    if (arg.empty() || arg.find(kTaken) != std::string::npos) return {Outcome::kError, ""};
 
     // Combined flags: one dash, no blank. Each switch takes its letter where it first stands.
     std::string letters = arg;
@@ -313,6 +314,9 @@ TEST(CommandLineModel, AgreesWithThePinnedCases) {
       {{"-"}, Outcome::kReport, ""},
       {{"-vx"}, Outcome::kVersion, ""},
       {{"-hv"}, Outcome::kVersion, ""},
+      {{"-\a"}, Outcome::kError, ""},
+      {{"-O\a"}, Outcome::kError, ""},
+      {{"-O", "--", "-P\a"}, Outcome::kReport, "O-"},
   };
   for (const auto& c : cases) {
     const Expected got = model(c.args);

@@ -132,6 +132,7 @@ TEST_F(Report, SectionsComeInTheirFixedOrder) {
       {{"--"}, ""},
       {{"--", "-O"}, ""},
       {{"-P", "--ignore_rest", "-O", "", "word"}, s[1]},
+      {{"-O", "--", "-\a", "-P\a"}, s[0]},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
@@ -214,6 +215,9 @@ TEST_F(Report, MalformedCommandLinesFailWithNothingOnStandardOutput) {
       {{"-O", ""}, "Couldn't find match for argument"},
       {{"-x", "-h"}, "Couldn't find match for argument"},
       {{"-Ox"}, "Couldn't find match for argument"},
+      // the parser's mark for a taken letter, given: no emptied group, no letter taken
+      {{"-\a"}, "Couldn't find match for argument"},
+      {{"-O\a"}, "Couldn't find match for argument"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
@@ -242,7 +246,7 @@ TEST_F(Report, FailureReportsShowTakenLettersAsStarsAndControlBytesAsQuestionMar
   const std::string unknown = runWithSample({"-x"}).err;
   for (const auto& [group, shown] : {std::pair{"-Ox", "-*x"},
                                      {"-IOx", "-**x"},
-                                     {"-O\x1b]0;t\a\x7fx", "-*?]0;t??x"},
+                                     {"-O\x1b]0;t\a\x7fx", "-O?]0;t??x"},
                                      {"-\x1b[31mx", "-?[31mx"},
                                      {"-\xc3\xa9x", "-\xc3\xa9x"},
                                      {"-O\xc2\x9b\xe2\x80\xae\x9b\xc0\xafx", "-*?????x"},
@@ -254,6 +258,17 @@ TEST_F(Report, FailureReportsShowTakenLettersAsStarsAndControlBytesAsQuestionMar
   const ProcessResult named = runProcess(TOLVANE_BINARY, {"my tol\x1b[2J\xe2\x81\xa6vane", "-x"});
   EXPECT_NE(std::string::npos, named.err.find("\n   my tol?[2J?vane  [-A]")) << named.err;
   EXPECT_NE(std::string::npos, named.err.find("\n   my tol?[2J?vane --help\n")) << named.err;
+  // On a terminal each line passes once the parser has wrapped it: a name too long for its line
+  // is cut inside its last character, whose two halves show as '?' each, never as a lone byte.
+  const std::string name = std::string(71, 'a') + "\xc3\x9b";
+  for (const char* args : {"-x", "-h"}) {
+    const ProcessResult wrapped = runShell("script -qec \"bash -c 'exec -a " + name + " \\\"" +
+                                           TOLVANE_BINARY + "\\\" " + args + "'\" /dev/null");
+    EXPECT_NE(std::string::npos,
+              wrapped.out.find(std::string(71, 'a') + "?\r\n" + std::string(40, ' ') + "?  [-A]"))
+        << args << "\n"
+        << wrapped.out;
+  }
 }
 
 }  // namespace

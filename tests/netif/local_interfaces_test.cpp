@@ -110,12 +110,19 @@ TEST_F(LocalInterfaces, ReportsOnlyNamesBeginningWithEth) {
   ASSERT_TRUE(
       shell("ip link set eth0 address 02:00:00:00:00:05 && "
             "ip addr add 10.7.0.9/24 dev eth0 label eth0:1 && "
-            "ip addr add 10.7.0.10/24 dev eth0 label eth0:1:2"));
+            "ip addr add 10.7.0.10/24 dev eth0 label eth0:1:2 && "
+            // a label's second address gets a block, and so does another label's address; the
+            // label's first address again, with another prefix, none: the kernel answers by
+            // label and address for the first record only
+            "ip addr add 10.7.0.11/24 dev eth0 label eth0:1 && ip addr add 10.7.0.1/24 dev eth && "
+            "ip addr add 10.7.0.1/16 dev eth0 && ip addr add 10.7.0.9/16 dev eth0 label eth0:1"));
   const std::vector<std::uint64_t> eth0Counters = deviceCounters("eth0");
 
   const ProcessResult run = tolvane({"-I"});
   EXPECT_EQ(banner +
                 text({"eth", "10.2.2.1", "02:00:00:00:00:03", "255.255.255.0", false, true, true,
+                      1500, zeros}) +
+                text({"eth", "10.7.0.1", "02:00:00:00:00:03", "255.255.255.0", false, true, true,
                       1500, zeros}) +
                 text({"eth456789abcdef", "10.2.3.1", "02:00:00:00:00:04", "255.255.255.0", false,
                       true, true, 1500, zeros}) +
@@ -125,7 +132,9 @@ TEST_F(LocalInterfaces, ReportsOnlyNamesBeginningWithEth) {
                       1500, eth0Counters}) +
                 // the device is the label up to its first colon
                 text({"eth0:1:2", "10.7.0.10", "02:00:00:00:00:05", "255.255.255.0", true, true,
-                      true, 1500, eth0Counters}),
+                      true, 1500, eth0Counters}) +
+                text({"eth0:1", "10.7.0.11", "02:00:00:00:00:05", "255.255.255.0", true, true, true,
+                      1500, eth0Counters}),
             run.out);
   EXPECT_EQ("", run.err);
   EXPECT_EQ(0, run.exitStatus);
@@ -192,15 +201,26 @@ TEST_F(LocalInterfaces, ShowsControlBytesOfNamesAndValuesAsQuestionMarksOnATermi
       "ip addr add 10.1.0.1/24 dev \"$(printf 'eth\\033[31mX')\" && ip addr add 10.1.0.2/24 "
       "dev \"$(printf 'eth\\033[31mX')\" label \"$(printf 'eth\\033[31mX:\\n\\342\\200\\256')\""));
   // C1 controls alone and in UTF-8, bidirectional controls, the line and paragraph separators,
-  // invalid UTF-8 (one '?' a byte: overlong, surrogate, past U+10FFFF, cut short), then
-  // printable UTF-8 of two, three and four bytes.
+  // invalid UTF-8 (one '?' a byte: overlong, surrogate, past U+10FFFF, cut short), the edges of
+  // each range of characters that print nothing (format characters, variation selectors, tags,
+  // noncharacters), then printable UTF-8 of two, three and four bytes, combining marks and
+  // private use among them.
+  const std::string invisible =
+      "\u00ad\u034f\u0600\u0605\u06dd\u070f\u08e2\u180b\u180f\u200b\u200d\u2060\u2064\u206a"
+      "\u206f\ufdd0\ufdef\ufe00\ufe0f\ufeff\ufff9\ufffb\ufffe\uffff\U0001fffe\U0010ffff"
+      "\U000110bd\U000110cd\U00013430\U0001343f\U0001bca0\U0001bca3\U0001d173\U0001d17a"
+      "\U000e0000\U000e007f\U000e0100\U000e01ef";
+  const std::string printable =
+      "\xc3\xa9\xc3\x9c\xe6\x97\xa5\xf0\x9f\x98\x80\u034e\u0350\u0606\u200a\u2010\ue000"
+      "\ufdcf\ufdf0\ufe10\ufffc\U0001d172\U0001d17b";
   const std::string odd =
       "a\x9b|\x85|\xc2\x9b|\xe2\x80\xae|\xe2\x81\xa6|\xe2\x80\xa8|\xe2\x80\xa9|\xff\xfe|\xc0\xaf|"
       "\xe0\x9f\xbf|\x80|\xed\xa0\x80|\xf4\x90\x80\x80|\xe2\x80|"
       // the last C1 control, the last isolate, the last surrogate, a four-byte overlong, a
-      // lead byte where a continuation belongs, the highest code point
-      "\xc2\x9f|\xe2\x81\xa9|\xed\xbf\xbf|\xf0\x8f\xbf\xbf|\xc3\xc3\xa9|\xf4\x8f\xbf\xbf|"
-      "\xc3\xa9\xc3\x9c\xe6\x97\xa5\xf0\x9f\x98\x80";
+      // lead byte where a continuation belongs, the highest code point (a noncharacter: one '?',
+      // not one a byte)
+      "\xc2\x9f|\xe2\x81\xa9|\xed\xbf\xbf|\xf0\x8f\xbf\xbf|\xc3\xc3\xa9|\xf4\x8f\xbf\xbf|" +
+      invisible + "|" + printable;
   const TempFile config(
       "net.slp.useScopes = a\x1b[2Jb\x1b]0;T\ac\nnet.slp.MTU = 5\rX\n"
       "net.slp.DAAddresses = " +
@@ -218,9 +238,8 @@ TEST_F(LocalInterfaces, ShowsControlBytesOfNamesAndValuesAsQuestionMarksOnATermi
       {"script -qec \"" + program + "\" /dev/null",
        {"Local Interface\t\teth?[31mX\r\n", "Local Interface\t\teth?[31mX:??\r\n",
         "\t\ta?[2Jb?]0;T?c\r\n", "\t5?X bytes\r\n",
-        "\t\ta?|?|?|?|?|?|?|??|??|???|?|???|????|??|"
-        "?|?|???|????|?\xc3\xa9|\xf4\x8f\xbf\xbf|"
-        "\xc3\xa9\xc3\x9c\xe6\x97\xa5\xf0\x9f\x98\x80\r\n"}},
+        "\t\ta?|?|?|?|?|?|?|??|??|???|?|???|????|??|?|?|???|????|?\xc3\xa9|?|" +
+            std::string(38, '?') + "|" + printable + "\r\n"}},
   };
   for (const auto& c : cases) {
     const ProcessResult run = runShell(c.command, {"OpenSLPConfig=" + config.path()});
