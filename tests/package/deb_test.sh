@@ -50,14 +50,16 @@ for file in "tolvane_$version.dsc" "tolvane_$version.tar.xz" "tolvane_${version}
   [[ -f $out/$file ]] || fail "dpkg-buildpackage wrote no $file: $(ls "$out")"
 done
 
-# The files: the program, the manual page, the completion and the two documents under /usr,
-# nothing else.
+# The files: the program, the manual page, the completion, the README, the example
+# configuration and Debian's two documents under /usr, nothing else.
 expected='./usr/bin/tolvane
 ./usr/share/bash-completion/completions/tolvane
+./usr/share/doc/tolvane/README.md.gz
 ./usr/share/doc/tolvane/changelog.gz
 ./usr/share/doc/tolvane/copyright
+./usr/share/doc/tolvane/examples/slp.conf
 ./usr/share/man/man1/tolvane.1.gz'
-files=$(dpkg-deb -c "$out/$deb" | awk '$1 !~ /^d/ {print $6}' | sort)
+files=$(dpkg-deb -c "$out/$deb" | awk '$1 !~ /^d/ {print $6}' | LC_ALL=C sort)
 [[ $files == "$expected" ]] || fail "the package holds:"$'\n'"$files"
 
 # One version: the changelog's as dpkg reads it, the package's and the program's, which CMake
@@ -76,6 +78,9 @@ program=$scratch/root/usr/bin/tolvane
   fail "the packaged program's --version is not $version: $("$program" --version)"
 zcat "$scratch/root/usr/share/man/man1/tolvane.1.gz" |
   cmp -s - "$source_dir/man/tolvane.1" || fail "the packaged manual page is stale"
+# The example is the sample whose report the tests pin.
+cmp -s "$scratch/root/usr/share/doc/tolvane/examples/slp.conf" "$source_dir/tests/cli/sample.conf" ||
+  fail "the packaged example configuration is not tests/cli/sample.conf"
 
 # The copyright file carries the licence text of LICENSE, from the line after its copyright.
 copyright=$scratch/root/usr/share/doc/tolvane/copyright

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# install_test.sh BUILD-DIR: cmake --install puts the program, its manual page and its bash
-# completion under the prefix, where man and bash-completion look for them.
+# install_test.sh BUILD-DIR: cmake --install puts the program, its manual page, its bash
+# completion, the README and the example configuration under the prefix, where man and
+# bash-completion look for them.
 # shellcheck source=tests/package/common.sh
 source "$(dirname "$0")/common.sh"
 build=$1
@@ -9,7 +10,8 @@ prefix=$scratch/prefix
 cmake --install "$build" --prefix "$prefix" >"$scratch/install.log" 2>&1 ||
   { cat "$scratch/install.log" >&2; fail "cmake --install failed"; finish; }
 
-for file in bin/tolvane share/man/man1/tolvane.1.gz share/bash-completion/completions/tolvane; do
+for file in bin/tolvane share/man/man1/tolvane.1.gz share/bash-completion/completions/tolvane \
+  share/doc/tolvane/README.md share/doc/tolvane/examples/slp.conf; do
   [[ -f $prefix/$file ]] || fail "$file is not installed"
 done
 [[ -x $prefix/bin/tolvane ]] || fail "the installed program is not executable"

@@ -14,9 +14,13 @@ if command -v man >/dev/null; then
   rendered=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$page" 2>"$scratch/man.err") ||
     fail "man -l failed on $page"
   [[ -s $scratch/man.err ]] && fail "man -l complains: $(cat "$scratch/man.err")"
-  for heading in NAME SYNOPSIS DESCRIPTION OPTIONS "EXIT STATUS" ENVIRONMENT FILES EXAMPLES; do
+  for heading in NAME SYNOPSIS DESCRIPTION OPTIONS REPORT "CONFIGURATION FILES" "EXIT STATUS" \
+    ENVIRONMENT FILES EXAMPLES "LIMITS AND CAVEATS" "SEE ALSO"; do
     grep -qx "$heading" <<<"$rendered" || fail "no $heading section in the rendered page"
   done
+  # A page to scan, not to read through: as long as ip-address(8) at most.
+  lines=$(wc -l <<<"$rendered")
+  ((lines <= 300)) || fail "the page renders in $lines lines at 80 columns, more than 300"
 fi
 
 # Every switch of --help has its entry under OPTIONS, short and long name together.
