@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -22,6 +23,13 @@ constexpr int kCounterColumns = 16;
 // a page of it is left, so that each read(2) asks the kernel for many lines at once.
 constexpr std::size_t kFirstCapacity = 16384;
 constexpr std::size_t kLeastRead = 4096;
+// It stops growing at a quarter of a gigabyte, a million device lines and more, which no kernel
+// writes: a larger file is refused as one that outgrows memory, on every system alike, long
+// before a 32-bit size could wrap in the doubling or a 32-bit address space run out.
+constexpr std::size_t kMostCapacity = std::size_t{1} << 28;
+static_assert(kFirstCapacity <= kMostCapacity && kMostCapacity <= SIZE_MAX / 2);
+// A file of 2 GiB or more must open and stat on a 32-bit system as on any other.
+static_assert(sizeof(off_t) >= 8, "build with -D_FILE_OFFSET_BITS=64");
 
 // The first white-space-delimited word of the name part, or an empty view when it has none.
 std::string_view firstToken(std::string_view namePart) {
@@ -96,8 +104,8 @@ CounterLoad CounterSnapshot::readWhole(int file) {
   for (;;) {
     // One byte stays free for the NUL after a last line without a newline.
     if (capacity - size < kLeastRead + 1) {
-      const std::size_t grown = std::max(2 * capacity, kFirstCapacity);
-      void* larger = std::realloc(text, grown);
+      const std::size_t grown = std::clamp(2 * capacity, kFirstCapacity, kMostCapacity);
+      void* larger = grown > capacity ? std::realloc(text, grown) : nullptr;
       if (larger == nullptr) {
         // Give the memory back so that the message itself can still be written.
         std::free(text);

@@ -38,7 +38,7 @@ enum class CounterLookup {
 enum class CounterLoad {
   kLoaded,       // read to its end
   kCannotOpen,   // missing, unreadable, or not a regular file
-  kOutOfMemory,  // the file does not fit in the memory left
+  kOutOfMemory,  // the file does not fit in the memory left, or exceeds what a kernel writes
   kReadFailed,   // read(2) failed
 };
 

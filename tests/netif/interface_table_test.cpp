@@ -37,12 +37,13 @@ TEST_F(InterfaceTableTest, AsksForTheListsLengthFirst) {
   };
   InterfaceTable table(kernel);
 
-  // A record is 40 bytes; the fetch has room for ten more than the kernel announced, and twice
-  // that room when the list filled it.
+  // The fetch has room for ten records more than the kernel announced, and twice that room when
+  // the list filled it. A record's size is the system's (40 bytes on 64-bit ones, 32 on i386).
+  const int record = sizeof(ifreq);
   const struct {
     int records;
     std::vector<int> offered;
-  } cases[] = {{0, {0, 400}}, {10, {0, 800}}, {25, {0, 1400}}};
+  } cases[] = {{0, {0, 10 * record}}, {10, {0, 20 * record}}, {25, {0, 35 * record}}};
   int made = 0;
   for (const auto& c : cases) {
     for (; made < c.records; ++made) {
@@ -65,7 +66,7 @@ TEST_F(InterfaceTableTest, AsksForTheListsLengthFirst) {
   offered.clear();
   appear = 11;
   table.enumerate();
-  EXPECT_EQ((std::vector<int>{0, 1400, 2800}), offered);
+  EXPECT_EQ((std::vector<int>{0, 35 * record, 70 * record}), offered);
   EXPECT_EQ(36, table.count());
 }
 
