@@ -25,8 +25,7 @@ void appendValue(std::string& text, std::string_view value) {
 
 // Nor may a name forge a line or a column of the report, wherever it goes.
 void appendName(std::string& text, std::string_view name) {
-  if (standardOutputIsTerminal()) return appendValue(text, name);
-  for (const char c : name) text += isControlByte(c) ? '?' : c;
+  text += shownAsName(name, standardOutputIsTerminal());
 }
 
 }  // namespace

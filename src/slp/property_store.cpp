@@ -175,6 +175,12 @@ std::string note(std::string_view text, std::initializer_list<Field> fields) {
   return filled;
 }
 
+// The note of a file that exists but could not be read, for the errno that says why.
+std::string cannotBeRead(const char* path, int error) {
+  return note(gettext("{path}: cannot be read ({reason}); its settings are not in the report"),
+              {{"path", path}, {"reason", std::strerror(error)}});
+}
+
 // What a path names, when it is not a regular file, as a note says it.
 const char* kindText(mode_t kind) {
   if (S_ISDIR(kind)) return gettext("a directory");
@@ -388,9 +394,7 @@ void noteUnopened(const char* path, const RegularFile& file, NamedBy namedBy, St
         note(gettext("{path}: not a regular file ({kind}); its settings are not in the report"),
              {{"path", path}, {"kind", kindText(file.otherKind())}}));
   } else if (file.error() != ENOENT) {
-    notes.push_back(
-        note(gettext("{path}: cannot be read ({reason}); its settings are not in the report"),
-             {{"path", path}, {"reason", std::strerror(file.error())}}));
+    notes.push_back(cannotBeRead(path, file.error()));
   } else if (namedBy == NamedBy::kOpenSLPConfig) {
     // A missing global file is a host without SLP configuration; a file the user named should
     // be there.
@@ -424,9 +428,7 @@ void PropertyStore::loadFile(const char* path, NamedBy namedBy, StoreNotes& note
     notes.push_back(
         note(gettext("{path}: larger than 64 MiB; none of it is used"), {{"path", path}}));
   } else {
-    notes.push_back(
-        note(gettext("{path}: cannot be read ({reason}); its settings are not in the report"),
-             {{"path", path}, {"reason", std::strerror(end.error)}}));
+    notes.push_back(cannotBeRead(path, end.error));
   }
 }
 

@@ -3,7 +3,6 @@
 #include <slp.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 
@@ -17,18 +16,11 @@
 namespace {
 
 // Each note on a line of its own on standard error. The store's own words are printable text,
-// so the rule for text from outside applies to the whole line: on a terminal the terminal rule,
-// elsewhere no control byte, so that a path cannot make a line that looks like a note of its own.
+// so the rule for a name from outside applies to the whole line: a path cannot make a line that
+// looks like a note of its own.
 void writeNotes(const StoreNotes& notes) {
   const bool terminal = isatty(STDERR_FILENO) == 1;
-  for (std::string line : notes) {
-    if (terminal) {
-      line = shownOnTerminal(line);
-    } else {
-      std::replace_if(line.begin(), line.end(), isControlByte, '?');
-    }
-    std::cerr << line << '\n';
-  }
+  for (const std::string& line : notes) std::cerr << shownAsName(line, terminal) << '\n';
 }
 
 PropertyStore loadProcessStore() {

@@ -83,11 +83,18 @@ bool isShownAsQuestionMark(std::uint32_t c) {
       [c](const CodePointRange& range) { return c >= range.first && c <= range.last; });
 }
 
-}  // namespace
-
 bool isControlByte(char c) {
   const auto byte = static_cast<unsigned char>(c);
   return byte < 0x20 || byte == 0x7f;
+}
+
+}  // namespace
+
+std::string shownAsName(std::string_view name, bool onTerminal) {
+  if (onTerminal) return shownOnTerminal(name);
+  std::string shown(name);
+  std::replace_if(shown.begin(), shown.end(), isControlByte, '?');
+  return shown;
 }
 
 std::string shownOnTerminal(std::string_view text) {

@@ -102,6 +102,10 @@ TEST_F(Report, EachSectionForTheDefaults) {
       {"", ""},
       {"/nonexistent/slp.conf",
        "tolvane: /nonexistent/slp.conf: no such file (named by OpenSLPConfig)" + notRead},
+      {"/nonexistent/{line}{path}",
+       "tolvane: /nonexistent/{line}{path}: no such file (named by "
+       "OpenSLPConfig)" +
+           notRead},
       {"/nonexistent/\x1b[2J\n.conf",
        "tolvane: /nonexistent/?[2J?.conf: no such file (named by OpenSLPConfig)" + notRead},
       {TOLVANE_REPORTS_DIR,
