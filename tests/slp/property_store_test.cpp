@@ -14,6 +14,7 @@
 #include <string>
 
 #include "support/memory_limit.h"
+#include "support/process.h"
 #include "support/temp_file.h"
 
 namespace {
@@ -38,6 +39,24 @@ std::string shown(const StoreNotes& notes, const std::string& path) {
 
 const std::string kWrongCase = " (names are case-sensitive); this line sets nothing\n";
 const std::string kTooLong = ": longer than 64 KiB; this line sets nothing\n";
+const std::string kNoEquals = ": no \"=\" and not a comment; this line sets nothing\n";
+
+// The note of line 1 of a file: `name` set to `piece`, a number, a yes or no or a piece of a
+// list as `name` has it, which the library reads as `reading`.
+std::string misread(const std::string& name, const std::string& piece, const std::string& reading) {
+  const bool list = name.find("Timeouts") != std::string::npos;
+  const bool yesNo = reading == "true" || reading == "false";
+  return "tolvane: PATH:1: " + name + (list ? ": \"" : " = \"") + piece +
+         (list ? "\" in the list is not a whole number"
+               : yesNo ? "\" is neither true nor false" : "\" is not a whole number") +
+         (yesNo ? "" : " from 0 to 2147483647") + "; the SLP library reads " + reading + "\n";
+}
+
+// The note of line 1 of a file: `name`, one or two slips away from `known`.
+std::string nearMiss(const std::string& name, const std::string& known) {
+  return "tolvane: PATH:1: " + name + " is not a setting (did you mean " + known +
+         "?); this line sets nothing\n";
+}
 
 }  // namespace
 
@@ -89,6 +108,12 @@ TEST(PropertyStore, ReadsTheFileFormat) {
   // A line of 64 KiB exactly, newline not counted.
   const std::string longestScopes(65536 - 20, 's');
   const std::string longest = "net.slp.useScopes = " + longestScopes;
+  const auto repeated = [](const std::string& text, int times) {
+    std::string all;
+    while (times-- > 0) all += text;
+    return all;
+  };
+  const std::string longValue = "x" + repeated("\xc3\xa9", 1500);  // x, then 1,500 e-acutes
   std::string elevenMtu, tenMtuNotes;
   for (int line = 1; line <= 11; ++line) {
     elevenMtu += "net.slp.mtu = 1\n";
@@ -116,8 +141,8 @@ TEST(PropertyStore, ReadsTheFileFormat) {
       {"net.slp.DAAddresses = x=y==\n", "net.slp.DAAddresses", "x=y==", ""},
       {"net.slp.DAAddresses== 10.0.0.5\n", "net.slp.DAAddresses", "= 10.0.0.5", ""},
       // lines that set nothing
-      {"net.slp.locale de\n", "net.slp.locale", "en", ""},
-      {"net.slp.locale de\n", "net.slp.locale de", nullptr, ""},
+      {"net.slp.locale de\n", "net.slp.locale", "en", "tolvane: PATH:1" + kNoEquals},
+      {"net.slp.locale de\n", "net.slp.locale de", nullptr, "tolvane: PATH:1" + kNoEquals},
       {"=de\n", "", nullptr, ""},
       {"   = de\nnet.slp.MTU = 900\n", "net.slp.MTU", "900", ""},
       {"=", "", nullptr, ""},
@@ -130,11 +155,12 @@ TEST(PropertyStore, ReadsTheFileFormat) {
       {"NET.SLP.ISDA = true\n", "NET.SLP.ISDA", nullptr,
        "tolvane: PATH:1: NET.SLP.ISDA is not net.slp.isDA" + kWrongCase},
       {"#\n\n a\nnet.slp.mtu \t= 1\nnet.slp.mtu =\nnet.slp.abc = 1\n", "net.slp.MTU", "1400",
-       "tolvane: PATH:4: net.slp.mtu is not net.slp.MTU" + kWrongCase},
+       "tolvane: PATH:3" + kNoEquals + "tolvane: PATH:4: net.slp.mtu is not net.slp.MTU" +
+           kWrongCase},
       {"\xef\xbb\xbfnet.slp.mtU = 1\n" + elevenMtu, "net.slp.MTU", "1400",
        "tolvane: PATH:1: net.slp.mtU is not net.slp.MTU" + kWrongCase +
            tenMtuNotes.substr(tenMtuNotes.find('\n') + 1) +
-           "tolvane: PATH: 2 more lines set nothing\n"},
+           "tolvane: PATH: 2 more lines with a note, not shown\n"},
       {"net.slp.MTU = 1000\nnet.slp.MTU = 1200\n", "net.slp.MTU", "1200", ""},
       {"net.slp.MTU = 1000\nnet.slp.MTU = 900", "net.slp.MTU", "900", ""},
       {"net.slp.extra = 1\n", "net.slp.extra", nullptr, ""},
@@ -158,7 +184,8 @@ TEST(PropertyStore, ReadsTheFileFormat) {
       {"\0net.slp.locale = de\n"s, "net.slp.locale", "en", ""},
       {"net.slp.useScopes = \xa0\xc3\xa9t\xe9\xff\xa0\n", "net.slp.useScopes",
        "\xa0\xc3\xa9t\xe9\xff\xa0", ""},
-      {"net.slp.locale\xff = x\n", "net.slp.locale", "en", ""},
+      {"net.slp.locale\xff = x\n", "net.slp.locale", "en",
+       nearMiss("net.slp.locale\xff", "net.slp.locale")},
       // every control byte is white space, DEL is not; a byte-order mark opens a file only
       {"\x01net.slp.locale\x1f=\x1b de\x02\x7f\x1e\n", "net.slp.locale", "de\x02\x7f", ""},
       {"\xef\xbb\xbfnet.slp.locale = de\n", "net.slp.locale", "de", ""},
@@ -166,6 +193,49 @@ TEST(PropertyStore, ReadsTheFileFormat) {
       {std::string(8191, '#') + "\n\xef\xbb\xbfnet.slp.locale = de\n", "net.slp.locale", "en", ""},
       {std::string(8190, '#') + "\nnet.slp.mtu = 1\n", "net.slp.MTU", "1400",
        "tolvane: PATH:2: net.slp.mtu is not net.slp.MTU" + kWrongCase},
+      // a value the library reads otherwise is kept as written, and noted with its reading
+      {"net.slp.MTU = abc\n", "net.slp.MTU", "abc", misread("net.slp.MTU", "abc", "0")},
+      {"net.slp.MTU = 1400 bytes\n", "net.slp.MTU", "1400 bytes",
+       misread("net.slp.MTU", "1400 bytes", "1400")},
+      {"net.slp.randomWaitBound = 1.5e4\n", "net.slp.randomWaitBound", "1.5e4",
+       misread("net.slp.randomWaitBound", "1.5e4", "1")},
+      {"net.slp.DAHeartBeat = 0x10\n", "net.slp.DAHeartBeat", "0x10",
+       misread("net.slp.DAHeartBeat", "0x10", "0")},
+      {"net.slp.maxResults = -1\n", "net.slp.maxResults", "-1",
+       misread("net.slp.maxResults", "-1", "-1")},
+      {"net.slp.multicastTTL = 2147483648\n", "net.slp.multicastTTL", "2147483648",
+       misread("net.slp.multicastTTL", "2147483648", "-2147483648")},
+      {"net.slp.multicastTTL = 0002147483647\n", "net.slp.multicastTTL", "0002147483647", ""},
+      {"net.slp.multicastTimeouts = 500;750\n", "net.slp.multicastTimeouts", "500;750",
+       misread("net.slp.multicastTimeouts", "500;750", "500")},
+      {"net.slp.unicastTimeouts = 500,,750\n", "net.slp.unicastTimeouts", "500,,750",
+       misread("net.slp.unicastTimeouts", "", "0")},
+      {"net.slp.DADiscoveryTimeouts = 500, 750 ,nan\n", "net.slp.DADiscoveryTimeouts",
+       "500, 750 ,nan", misread("net.slp.DADiscoveryTimeouts", "nan", "0")},
+      {"net.slp.datagramTimeouts = 1, 2,3 \n", "net.slp.datagramTimeouts", "1, 2,3", ""},
+      {"net.slp.isDA = on\n", "net.slp.isDA", "on", misread("net.slp.isDA", "on", "false")},
+      {"net.slp.traceMsg = 1000\n", "net.slp.traceMsg", "1000",
+       misread("net.slp.traceMsg", "1000", "true")},
+      {"net.slp.isDA = TRUE\nnet.slp.traceMsg = No\nnet.slp.traceReg = 0\n", "net.slp.isDA",
+       "TRUE", ""},
+      {"net.slp.useScopes = 1.5e4\n", "net.slp.useScopes", "1.5e4", ""},
+      // a value too long for a line a person reads keeps its two ends, whole characters each
+      {"net.slp.MTU = " + longValue + "\n", "net.slp.MTU", longValue.c_str(),
+       misread("net.slp.MTU", "x" + repeated("\xc3\xa9", 254) + "..." + repeated("\xc3\xa9", 255),
+               "0")},
+      // a name one or two slips away from a setting's, with or without the prefix
+      {"net.slp.useScope = x\n", "net.slp.useScopes", "default",
+       nearMiss("net.slp.useScope", "net.slp.useScopes")},
+      {"net.slp.MTUs = 1\n", "net.slp.MTU", "1400", nearMiss("net.slp.MTUs", "net.slp.MTU")},
+      {"net.slp.DAAdresses = x\n", "net.slp.DAAddresses", "",
+       nearMiss("net.slp.DAAdresses", "net.slp.DAAddresses")},
+      {"net.slp.mutlicastTimeout = 1\n", "net.slp.multicastTimeouts", "500,750,1000,1500,2000,3000",
+       nearMiss("net.slp.mutlicastTimeout", "net.slp.multicastTimeouts")},
+      {"useScopes = x\n", "net.slp.useScopes", "default", nearMiss("useScopes", "net.slp.useScopes")},
+      {"Net.Slq.mtu = 1\n", "net.slp.MTU", "1400", nearMiss("Net.Slq.mtu", "net.slp.MTU")},
+      // settings the report does not show, and names far from every one, stay silent
+      {"net.slp.port = 427\nnet.slp.useIPv6 = true\nnet.slp.DAAttributes = x\nMTUMTU = 1\n",
+       "net.slp.port", nullptr, ""},
       // a long line after a short one, both in what one read can bring
       {"net.slp.MTU = 900\nnet.slp.useScopes = " + std::string(70000, 's') + "\n",
        "net.slp.useScopes", "default", "tolvane: PATH:2" + kTooLong},
@@ -255,7 +325,10 @@ TEST(PropertyStore, LayersDefaultsGlobalFileAndOverride) {
        "tolvane: " + device + ": not a regular file (a device)" + notRead},
       {global, "", "SALES", "10.0.0.5", "false", ""},
       {missing, nullptr, "default", "", "false", ""},
-      {dangling, linkToOverride.c_str(), "default", "10.0.0.9", "true", ""},
+      // a global file that is a link to nothing is a broken installation
+      {dangling, linkToOverride.c_str(), "default", "10.0.0.9", "true",
+       "tolvane: " + dangling + ": a symbolic link to " + missing + ", which does not exist" +
+           notRead},
       {global, dangling.c_str(), "SALES", "10.0.0.5", "false", "tolvane: " + dangling + named},
       // A regular file whose first read fails.
       {global, "/proc/self/mem", "SALES", "10.0.0.5", "false",
@@ -327,7 +400,7 @@ TEST(PropertyStore, ReadsFilesLargerThanTheMemoryLeft) {
       {large("unknown.conf", "", unknownKey, "net.slp.MTU = 900\n"), "900", ""},
       // Notes past the tenth are counted, not kept.
       {large("case.conf", "", wrongCase, "net.slp.MTU = 900\n"), "900",
-       caseNotes + "tolvane: PATH: 335534 more lines set nothing\n"},
+       caseNotes + "tolvane: PATH: 335534 more lines with a note, not shown\n"},
       // Read to the 64 MiB limit; one byte more and it is dropped whole, its setting too, as
       // when a read fails part-way.
       {sparse("limit.conf", 64 << 20), "900", "tolvane: PATH:2" + kTooLong},
@@ -348,4 +421,40 @@ TEST(PropertyStore, ReadsFilesLargerThanTheMemoryLeft) {
     };
     EXPECT_EXIT(loadWithLittleMemory(), testing::ExitedWithCode(0), "") << c.path;
   }
+}
+
+TEST(PropertyStore, OpensNothingByPathWithoutTheKernelsProc) {
+  if (access("/etc/slp.conf", F_OK) == 0) GTEST_SKIP() << "/etc/slp.conf changes the defaults";
+  const ProcessResult probe = runShell("unshare -m sh -c 'mount -t tmpfs none /proc'");
+  if (probe.exitStatus != 0) {
+    GTEST_SKIP() << "a mount namespace with a tmpfs over /proc is not permitted here: " << probe.err;
+  }
+  const TempDir dir;
+  const std::string file = dir.write("slp.conf", "net.slp.MTU = 900\n");
+  const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
+  const std::string device = ptsname(terminal);
+  const int opens = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_LE(0, inotify_add_watch(opens, device.c_str(), IN_OPEN));
+  const std::string defaults = runProgram(TOLVANE_BINARY, {"-O"}, {"OpenSLPConfig="}).out;
+  // A /proc that is not the kernel's, empty or with its descriptors' links naming a device,
+  // reopens nothing: the file is skipped with its note, and nothing else is opened.
+  const std::string links =
+      "mkdir -p /proc/self/fd; for n in 3 4 5 6 7 8 9; do ln -s " + device + " /proc/self/fd/$n; done; ";
+  for (const std::string& fill : {std::string(), links}) {
+    const ProcessResult result = runShell(
+        "unshare -m sh -ec 'mount -t tmpfs none /proc; " + fill + "exec \"$0\" -O' " TOLVANE_BINARY,
+        {"OpenSLPConfig=" + file});
+    EXPECT_EQ(0, result.exitStatus) << fill;
+    EXPECT_EQ(defaults, result.out) << fill;
+    EXPECT_EQ("tolvane: " + file +
+                  ": cannot be opened safely without the kernel's /proc; its settings are not in "
+                  "the report\n",
+              result.err)
+        << fill;
+  }
+  inotify_event event;
+  EXPECT_EQ(-1, read(opens, &event, sizeof event)) << "the device was opened";
+  close(opens);
+  close(terminal);
 }
