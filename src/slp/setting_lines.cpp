@@ -22,13 +22,6 @@ std::string_view withoutSurroundingSpace(std::string_view text) {
   return text;
 }
 
-char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalButForCase(std::string_view left, std::string_view right) {
-  return std::equal(left.begin(), left.end(), right.begin(), right.end(),
-                    [](char l, char r) { return asciiLower(l) == asciiLower(r); });
-}
-
 // The name among `properties` that `name` matches in all but letter case, or nullptr. Names of
 // one length stand together there, so only those of the length of `name` are looked at: most
 // unknown names have a length that no name has.
@@ -45,16 +38,16 @@ const char* nameInOtherCase(std::string_view name, const Properties& properties)
 // The note of a value the library reads other than as written, by how it reads it.
 const char* misreadingText(ValueKind kind) {
   if (kind == ValueKind::kYesNo) {
-    return gettext(
+    return N_(
         "{path}:{line}: {name} = \"{piece}\" is neither true nor false; the SLP "
         "library reads {reading}");
   }
   if (kind == ValueKind::kNumberList) {
-    return gettext(
+    return N_(
         "{path}:{line}: {name}: \"{piece}\" in the list is not a whole number from 0 "
         "to 2147483647; the SLP library reads {reading}");
   }
-  return gettext(
+  return N_(
       "{path}:{line}: {name} = \"{piece}\" is not a whole number from 0 to "
       "2147483647; the SLP library reads {reading}");
 }
@@ -73,9 +66,7 @@ SettingLines::SettingLines(Properties& properties, LineNotes& notes)
 
 void SettingLines::tooLong() {
   ++number;
-  if (!notes.keepsNext()) return;
-  notes.keep(note(gettext("{path}:{line}: longer than 64 KiB; this line sets nothing"),
-                  {{"path", notes.path()}, {"line", std::to_string(number)}}));
+  keepNote(N_("{path}:{line}: longer than 64 KiB; this line sets nothing"), {});
 }
 
 void SettingLines::line(std::string_view text) {
@@ -86,10 +77,7 @@ void SettingLines::line(std::string_view text) {
   if (text.empty() || text.front() == '#' || text.front() == ';') return;
   const std::size_t equals = text.find('=');
   if (equals == std::string_view::npos) {
-    if (!notes.keepsNext()) return;
-    notes.keep(note(gettext("{path}:{line}: no \"=\" and not a comment; this line sets nothing"),
-                    {{"path", notes.path()}, {"line", std::to_string(number)}}));
-    return;
+    return keepNote(N_("{path}:{line}: no \"=\" and not a comment; this line sets nothing"), {});
   }
   const std::string_view name = withoutSurroundingSpace(text.substr(0, equals));
   const std::string_view value = withoutSurroundingSpace(text.substr(equals + 1));
@@ -102,38 +90,30 @@ void SettingLines::line(std::string_view text) {
   Property& property = known->second;
   property.value.assign(value);
   if (const auto misread = misreading(property.kind, value)) {
-    noteMisreading(known->first, property.kind, *misread);
+    keepNote(misreadingText(property.kind),
+             {{"name", known->first}, {"piece", misread->piece}, {"reading", misread->reading}});
   }
 }
 
 void SettingLines::noteUnknownName(std::string_view name) {
   if (const char* known = nameInOtherCase(name, properties)) {
-    if (!notes.keepsNext()) return;
-    notes.keep(note(gettext("{path}:{line}: {name} is not {known} (names are "
-                            "case-sensitive); this line sets nothing"),
-                    {{"path", notes.path()},
-                     {"line", std::to_string(number)},
-                     {"name", name},
-                     {"known", known}}));
+    keepNote(N_("{path}:{line}: {name} is not {known} (names are case-sensitive); this line sets "
+                "nothing"),
+             {{"name", name}, {"known", known}});
   } else if (notes.full()) {
     if (nearMisses.resemblesAny(name)) (void)notes.keepsNext();  // counted
   } else if (const char* resembled = nearMisses.resembled(name)) {
-    if (!notes.keepsNext()) return;
-    notes.keep(note(gettext("{path}:{line}: {name} is not a setting (did you mean {known}?); "
-                            "this line sets nothing"),
-                    {{"path", notes.path()},
-                     {"line", std::to_string(number)},
-                     {"name", name},
-                     {"known", resembled}}));
+    keepNote(N_("{path}:{line}: {name} is not a setting (did you mean {known}?); this line sets "
+                "nothing"),
+             {{"name", name}, {"known", resembled}});
   }
 }
 
-void SettingLines::noteMisreading(std::string_view name, ValueKind kind,
-                                  const Misreading& misread) {
+void SettingLines::keepNote(const char* text, std::initializer_list<NoteField> fields) {
+  // Past the tenth note nothing is made: millions of lines cost a count each.
   if (!notes.keepsNext()) return;
-  notes.keep(note(misreadingText(kind), {{"path", notes.path()},
-                                         {"line", std::to_string(number)},
-                                         {"name", name},
-                                         {"piece", misread.piece},
-                                         {"reading", misread.reading}}));
+  const std::string lineNumber = std::to_string(number);
+  std::vector<NoteField> all{{"path", notes.path()}, {"line", lineNumber}};
+  all.insert(all.end(), fields);
+  notes.keep(note(gettext(text), all));
 }

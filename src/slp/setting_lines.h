@@ -2,6 +2,7 @@
 // are noted for a setting the SLP library will not take as written.
 #pragma once
 #include <cstddef>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <string_view>
@@ -45,7 +46,9 @@ class SettingLines : public LineSink {
 
  private:
   void noteUnknownName(std::string_view name);
-  void noteMisreading(std::string_view name, ValueKind kind, const Misreading& misread);
+  // Keeps the note of this line: gettext(text) with the file's path, the line's number and
+  // `fields`; past the tenth the line is only counted.
+  void keepNote(const char* text, std::initializer_list<NoteField> fields);
 
   Properties& properties;
   LineNotes& notes;

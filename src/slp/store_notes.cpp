@@ -28,7 +28,7 @@ void appendShortened(std::string& text, std::string_view value) {
 
 }  // namespace
 
-std::string note(std::string_view text, std::initializer_list<NoteField> fields) {
+std::string note(std::string_view text, const std::vector<NoteField>& fields) {
   std::string filled = "tolvane: ";
   for (std::size_t brace; (brace = text.find('{')) != std::string_view::npos;) {
     filled.append(text.substr(0, brace));

@@ -1,7 +1,6 @@
 // store_notes.h: the notes the store makes of what it could not use, and how they are worded.
 #pragma once
 #include <cstddef>
-#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -23,7 +22,12 @@ constexpr std::size_t kLongestField = 1024;
 // A note: "tolvane: ", then `text` (translated already), with each {name} of `fields` replaced
 // by its value in one pass (a path may hold braces of its own), so that a translation may put
 // them in the order its language needs.
-std::string note(std::string_view text, std::initializer_list<NoteField> fields);
+std::string note(std::string_view text, const std::vector<NoteField>& fields);
+
+// Marks a text for the message catalogue; it is translated where the note is made.
+#ifndef N_
+#define N_(text) text
+#endif
 
 // The notes of one file's lines, kept until the file has been read to its end: a file dropped
 // whole is noted for itself only. Past the first ten, lines are only counted, so that millions

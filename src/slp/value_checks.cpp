@@ -42,11 +42,6 @@ std::string atoiReading(std::string_view piece) {
 
 char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool equalButForCase(std::string_view left, std::string_view right) {
-  return std::equal(left.begin(), left.end(), right.begin(), right.end(),
-                    [](char l, char r) { return asciiLower(l) == asciiLower(r); });
-}
-
 std::optional<Misreading> yesNoMisreading(std::string_view value) {
   constexpr std::string_view kWords[] = {"true", "false", "yes", "no", "1", "0"};
   if (std::any_of(std::begin(kWords), std::end(kWords),
@@ -131,6 +126,11 @@ int editsApart(std::string_view left, std::string_view right) {
 }
 
 }  // namespace
+
+bool equalButForCase(std::string_view left, std::string_view right) {
+  return std::equal(left.begin(), left.end(), right.begin(), right.end(),
+                    [](char l, char r) { return asciiLower(l) == asciiLower(r); });
+}
 
 std::optional<Misreading> misreading(ValueKind kind, std::string_view value) {
   switch (kind) {

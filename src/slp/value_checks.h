@@ -21,6 +21,9 @@ struct Misreading {
   std::string reading;     // "0", "1400", "false", ...
 };
 
+// Whether the two texts differ in the letter case of ASCII letters alone, if at all.
+bool equalButForCase(std::string_view left, std::string_view right);
+
 // The first piece of `value` that the library reads other than as written. A number is taken as
 // written when it is a run of decimal digits from 0 to 2147483647, with nothing around it but
 // white space; a yes or no when it is true, false, yes, no, 1 or 0 in any letter case.
