@@ -4,6 +4,7 @@
 #include <tclap/ArgException.h>
 #include <tclap/SwitchArg.h>
 
+#include <algorithm>
 #include <deque>
 #include <iostream>
 #include <new>
@@ -64,6 +65,28 @@ void printBriefUsage() {
   printLine("\t[--version] [-h] ");
 }
 
+// Whether the run prints a configuration section.
+bool printsConfiguration(const std::deque<SectionSwitchArg>& configurationSwitches,
+                         const TCLAP::SwitchArg& allSwitch) {
+  return allSwitch.getValue() ||
+         std::any_of(configurationSwitches.begin(), configurationSwitches.end(),
+                     [](const SectionSwitchArg& section) { return section.getValue(); });
+}
+
+// The selected sections in the report's order, whatever the order on the command line.
+void printSections(const std::deque<SectionSwitchArg>& configurationSwitches,
+                   const TCLAP::SwitchArg& interfaceSwitch, const TCLAP::SwitchArg& allSwitch) {
+  InterfaceTable interfaces;
+  for (const SectionSwitchArg& section : configurationSwitches) {
+    if (section.getValue()) section.print();
+  }
+  if (interfaceSwitch.getValue()) printLocalInterfaces(interfaces);
+  if (allSwitch.getValue()) {
+    for (const SectionSwitch& section : kConfigurationSwitches) section.print();
+    printLocalInterfaces(interfaces);
+  }
+}
+
 int run(int argc, char** argv) {
   CommandLine commandLine(
       gettext("Displays diagnostic information for the Service Location Protocol driver"), ' ',
@@ -83,21 +106,15 @@ int run(int argc, char** argv) {
   // the parser needs that first entry.
   if (argc > 0) commandLine.parse(argc, argv);
 
+  // The library's notes on its files come before the report, where a merged standard error
+  // shows them apart from it; a run without a configuration section reads no file.
+  if (printsConfiguration(configurationSwitches, allSwitch)) readConfiguration();
   printBanner();
   if (argc <= 1) {
     printBriefUsage();
     return kExitSuccess;
   }
-
-  InterfaceTable interfaces;
-  for (const SectionSwitchArg& section : configurationSwitches) {
-    if (section.getValue()) section.print();
-  }
-  if (interfaceSwitch.getValue()) printLocalInterfaces(interfaces);
-  if (allSwitch.getValue()) {
-    for (const SectionSwitch& section : kConfigurationSwitches) section.print();
-    printLocalInterfaces(interfaces);
-  }
+  printSections(configurationSwitches, interfaceSwitch, allSwitch);
   return kExitSuccess;
 }
 

@@ -2,8 +2,11 @@
 #include "slpconf/sections.h"
 
 #include <libintl.h>
+#include <slp.h>
 
 #include "slpconf/rows.h"
+
+void readConfiguration() { (void)SLPGetProperty("net.slp.useScopes"); }
 
 void printSectionHeader(const char* heading) {
   printHeading(heading, {}, Underline::kLabelAndValues);

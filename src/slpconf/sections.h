@@ -6,6 +6,12 @@
 
 #include "slpconf/rows.h"
 
+// Has the SLP library read its configuration, by looking one property up: on its first look-up
+// the library reads its files and notes on standard error what in them it could not use. Called
+// before anything of the report is written, it puts those notes before the report rather than
+// inside its first section.
+void readConfiguration();
+
 void printSectionHeader(const char* heading);
 
 void printOperationalParameters();

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <libintl.h>
 #include <poll.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -39,6 +40,31 @@ int writeAll(int fd, const char* data, std::size_t size) {
   return 0;
 }
 
+int writeAllToStandardOutput(const char* data, std::size_t size) {
+  return writeAll(STDOUT_FILENO, data, size);
+}
+
+// Writes all of `size` bytes to standard error, where a reader that has gone loses what is
+// written and ends nothing: SIGPIPE stays blocked over the write, and the one the write raised
+// is taken before the mask is restored. A SIGPIPE pending before stays pending: a second one
+// would not have been queued. Returns 0, or the errno of the write that failed.
+int writeAllToStandardError(const char* data, std::size_t size) {
+  sigset_t brokenPipe;
+  sigset_t previousMask;
+  sigset_t pendingBefore;
+  (void)sigemptyset(&brokenPipe);
+  (void)sigaddset(&brokenPipe, SIGPIPE);
+  (void)sigprocmask(SIG_BLOCK, &brokenPipe, &previousMask);
+  (void)sigpending(&pendingBefore);
+  const int error = writeAll(STDERR_FILENO, data, size);
+  if (error == EPIPE && sigismember(&pendingBefore, SIGPIPE) == 0) {
+    const timespec now{};
+    (void)sigtimedwait(&brokenPipe, nullptr, &now);
+  }
+  (void)sigprocmask(SIG_SETMASK, &previousMask, nullptr);
+  return error;
+}
+
 // Ends the run with `reason` and `detail` as one line on standard error, in one write so that a
 // shared log never holds a message without its newline.
 [[noreturn]] void exitWithReason(std::string_view reason, std::string_view detail) {
@@ -46,7 +72,7 @@ int writeAll(int fd, const char* data, std::size_t size) {
   std::size_t size = reason.copy(line, sizeof line - 1);
   size += detail.copy(line + size, sizeof line - 1 - size);
   line[size] = '\n';
-  (void)writeAll(STDERR_FILENO, line, size + 1);
+  (void)writeAllToStandardError(line, size + 1);
   _exit(kExitSystemError);
 }
 
@@ -59,12 +85,13 @@ int writeAll(int fd, const char* data, std::size_t size) {
 void failStandardError(int /*error*/) {}
 
 // The buffer of std::cout or std::cerr while the program runs: it writes to the stream's
-// descriptor whatever the stream is flushed with, when it is full, and, for a reader who reads
-// a line at a time, each line as soon as it ends.
+// descriptor, through `writeBytes`, whatever the stream is flushed with, when it is full, and, for
+// a reader who reads a line at a time, each line as soon as it ends.
 class DescriptorBuffer : public std::streambuf {
  public:
-  DescriptorBuffer(std::ostream& stream, int fd, void (*failed)(int error))
-      : stream(stream), replaced(stream.rdbuf(this)), fd(fd), failed(failed) {
+  DescriptorBuffer(std::ostream& stream, int (*writeBytes)(const char* data, std::size_t size),
+                   void (*failed)(int error))
+      : stream(stream), replaced(stream.rdbuf(this)), writeBytes(writeBytes), failed(failed) {
     hold(0);
   }
   // Static objects are destroyed before the library's last flush of the standard streams.
@@ -84,7 +111,7 @@ class DescriptorBuffer : public std::streambuf {
     const auto size = static_cast<std::size_t>(pptr() - pbase());
     discardBuffered();
     if (size == 0) return;
-    const int error = writeAll(fd, buffer, size);
+    const int error = writeBytes(buffer, size);
     if (error != 0) failed(error);
   }
 
@@ -140,7 +167,7 @@ class DescriptorBuffer : public std::streambuf {
 
   std::ostream& stream;
   std::streambuf* replaced;
-  int fd;
+  int (*writeBytes)(const char* data, std::size_t size);
   void (*failed)(int error);
   bool lineAtATime = false;
   char buffer[BUFSIZ];
@@ -171,8 +198,8 @@ void useCheckedStandardStreams() {
       (void)open("/dev/null", O_RDONLY | O_NONBLOCK | O_NOCTTY);
     }
   }
-  static DescriptorBuffer output(std::cout, STDOUT_FILENO, failStandardOutput);
-  static DescriptorBuffer error(std::cerr, STDERR_FILENO, failStandardError);
+  static DescriptorBuffer output(std::cout, writeAllToStandardOutput, failStandardOutput);
+  static DescriptorBuffer error(std::cerr, writeAllToStandardError, failStandardError);
   standardOutput = &output;
   standardError = &error;
   outputIsTerminal = isatty(STDOUT_FILENO) == 1;

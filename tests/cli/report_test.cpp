@@ -118,6 +118,14 @@ TEST_F(Report, EachSectionForTheDefaults) {
                     c.note);
     }
   }
+  // Merged, the note comes before the report, not inside its first section; a run that prints
+  // no configuration section reads no file.
+  const std::string broken = "OpenSLPConfig=" + cases[1].config;
+  expectSuccess(runShell(std::string("exec '") + TOLVANE_BINARY + "' -O 2>&1", {broken}),
+                cases[1].note + kBanner + kExpected.defaults[0]);
+  for (const auto& args : {std::vector<std::string>{"-I"}, {}}) {
+    EXPECT_EQ("", runProgram(TOLVANE_BINARY, args, {broken}).err) << args.size();
+  }
 #endif
 }
 

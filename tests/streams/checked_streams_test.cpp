@@ -170,11 +170,11 @@ TEST(CheckedStreams, RunsOrSaysNotEnoughMemoryUnderAnyAddressSpaceLimit) {
 
 TEST(CheckedStreams, AFailedWriteEndsTheRunWithAReason) {
   const std::string program = std::string("'") + TOLVANE_BINARY + "'";
-  // The write end of a FIFO whose reader has gone, with SIGPIPE ignored.
-  const std::string readerGone =
-      "d=$(mktemp -d) && mkfifo \"$d/f\" && exec 3<>\"$d/f\" 4>\"$d/f\" 3<&- && rm -r \"$d\" && "
-      "trap '' PIPE && exec " +
-      program + " -O >&4 4>&-";
+  // Descriptor 4: the write end of a FIFO whose reader has gone.
+  const std::string noReader =
+      "d=$(mktemp -d) && mkfifo \"$d/f\" && exec 3<>\"$d/f\" 4>\"$d/f\" 3<&- && rm -r \"$d\" && ";
+  // With SIGPIPE ignored.
+  const std::string readerGone = noReader + "trap '' PIPE && exec " + program + " -O >&4 4>&-";
   const struct {
     std::string command;
     const char* reason;
@@ -192,13 +192,23 @@ TEST(CheckedStreams, AFailedWriteEndsTheRunWithAReason) {
     EXPECT_EQ(std::string("Can't write to standard output: ") + c.reason + "\n", result.err)
         << c.command;
   }
-  // With standard error full or closed nothing more can be said; the status stands.
-  for (const auto& [command, status] : {std::pair{program + " -x 2>/dev/full", 1},
-                                        {program + " -x 2>&-", 1},
-                                        {program + " -O >/dev/full 2>/dev/full", 255},
-                                        {program + " -O >&- 2>&-", 255}}) {
-    const ProcessResult result = runShell("exec " + command, {kDefaults});
-    EXPECT_EQ(std::pair(status, 0), std::pair(result.exitStatus, result.signal)) << command;
+  // With standard error full, closed or a pipe without a reader nothing more can be said: the
+  // notes on the configuration are lost, and the report and the status stand.
+  std::string notes;
+  for (int mtu = 1; mtu <= 15; ++mtu) notes += "net.slp.mtu = " + std::to_string(mtu) + "\n";
+  const TempFile config(notes + "net.slp.useScopes = " + std::string(69980, 's') + "\n");
+  const std::vector<std::string> environment{"OpenSLPConfig=" + config.path()};
+  const std::string report = runProgram(TOLVANE_BINARY, {"-OPCDTNSR"}, environment).out;
+  for (const auto& [command, status, out] :
+       {std::tuple{program + " -x 2>/dev/full", 1, std::string()},
+        {program + " -x 2>&-", 1, ""},
+        {program + " -O >/dev/full 2>/dev/full", 255, ""},
+        {program + " -O >&- 2>&-", 255, ""},
+        {program + " -OPCDTNSR 2>&4", 0, report},
+        {program + " -O >/dev/full 2>&4", 255, ""}}) {
+    const ProcessResult result = runShell(noReader + "exec " + command, environment);
+    EXPECT_EQ(std::tuple(status, 0, out), std::tuple(result.exitStatus, result.signal, result.out))
+        << command;
   }
 }
 
