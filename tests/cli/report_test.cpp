@@ -126,6 +126,14 @@ TEST_F(Report, EachSectionForTheDefaults) {
   for (const auto& args : {std::vector<std::string>{"-I"}, {}}) {
     EXPECT_EQ("", runProgram(TOLVANE_BINARY, args, {broken}).err) << args.size();
   }
+  // A note on a terminal shows by the terminal's rule while the report goes to a file: the rule
+  // asks of standard error, where the note goes.
+  const ProcessResult onTerminal =
+      runShell(std::string("script -qec \"exec '") + TOLVANE_BINARY + "' -O >/dev/null\" /dev/null",
+               {"OpenSLPConfig=/nonexistent/\xe2\x80\xae.conf"});
+  EXPECT_EQ("tolvane: /nonexistent/?.conf: no such file (named by OpenSLPConfig); its settings are "
+            "not in the report\r\n",
+            onTerminal.out);
 #endif
 }
 
@@ -271,9 +279,10 @@ TEST_F(Report, FailureReportsShowTakenLettersAsStarsAndControlBytesAsQuestionMar
   EXPECT_NE(std::string::npos, named.err.find("\n   my tol?[2J?vane  [-A]")) << named.err;
   EXPECT_NE(std::string::npos, named.err.find("\n   my tol?[2J?vane --help\n")) << named.err;
   // On a terminal each line passes once the parser has wrapped it: a name too long for its line
-  // is cut inside its last character, whose two halves show as '?' each, never as a lone byte.
+  // is cut inside its last character, whose two halves show as '?' each, never as a lone byte;
+  // so too when only standard error, where the failure report goes, is the terminal.
   const std::string name = std::string(71, 'a') + "\xc3\x9b";
-  for (const char* args : {"-x", "-h"}) {
+  for (const char* args : {"-x", "-h", "-x >/dev/null"}) {
     const ProcessResult wrapped = runShell("script -qec \"bash -c 'exec -a " + name + " \\\"" +
                                            TOLVANE_BINARY + "\\\" " + args + "'\" /dev/null");
     EXPECT_NE(std::string::npos,

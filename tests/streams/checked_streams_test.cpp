@@ -31,6 +31,7 @@ TEST(CheckedStreams, WritesALineAtATimeOnlyWhenStandardOutputIsATerminal) {
   }
   const TempDir dir;
   const std::string trace = dir.path("trace"), err = dir.path("err");
+  const std::string wrongCase = dir.write("case.conf", "net.slp.mtu = 1\n");  // one note
   const auto traced = [&](const char* args) {
     return "strace -qq -e trace=write -o '" + trace + "' '" + TOLVANE_BINARY + "' " + args;
   };
@@ -46,6 +47,8 @@ TEST(CheckedStreams, WritesALineAtATimeOnlyWhenStandardOutputIsATerminal) {
       {"script -qec \"" + traced("-O -T") + " >/dev/null\" /dev/null >/dev/null", "write(1,", 1},
       // Standard error a line at a time, so that a shared log never splits a line.
       {traced("-x") + " 2>'" + err + "'", "write(2,", 0},
+      {"OpenSLPConfig='" + wrongCase + "' " + traced("-O") + " >/dev/null 2>'" + err + "'",
+       "write(2,", 0},
       {traced("-O") + " >/dev/full 2>/dev/null", "write(2,", 1},
   };
   for (const auto& c : cases) {
@@ -142,6 +145,9 @@ TEST(CheckedStreams, RunsOrSaysNotEnoughMemoryUnderAnyAddressSpaceLimit) {
     };
     const ProcessResult whole = run("unlimited");
     int refused = 0, refusedAfterPrinting = 0;
+    // Every whole line waiting is written before the message, not only the first: where memory
+    // ran out after the first section was made, its heading and rule line are there.
+    bool firstSectionPrinted = false;
     for (int kib = 2048; kib <= 8192; kib += 16) {
       SCOPED_TRACE(std::to_string(kib) + " KiB");
       const ProcessResult result = run(std::to_string(kib));
@@ -156,6 +162,9 @@ TEST(CheckedStreams, RunsOrSaysNotEnoughMemoryUnderAnyAddressSpaceLimit) {
         EXPECT_TRUE(printed.empty() || printed.back() == '\n') << "a row is whole or absent";
         EXPECT_TRUE(!c.wholeOrNothing || printed.empty()) << "the report is whole or absent";
         refusedAfterPrinting += !printed.empty();
+        firstSectionPrinted |= printed.find("\nSLP Operational Parameters\t\t\tValues\n"
+                                            "----------------------------------\t\t"
+                                            "------------\n") != std::string::npos;
         continue;
       }
       EXPECT_EQ(whole.exitStatus, result.exitStatus) << result.out;
@@ -164,6 +173,7 @@ TEST(CheckedStreams, RunsOrSaysNotEnoughMemoryUnderAnyAddressSpaceLimit) {
     EXPECT_LT(0, refused) << "no limit left the program short of memory after it started";
     if (!c.wholeOrNothing) {
       EXPECT_LT(0, refusedAfterPrinting) << "no limit let the report begin before memory ran out";
+      EXPECT_TRUE(firstSectionPrinted) << "no limit printed the first section whole";
     }
   }
 }
