@@ -131,9 +131,10 @@ TEST_F(Report, EachSectionForTheDefaults) {
   const ProcessResult onTerminal =
       runShell(std::string("script -qec \"exec '") + TOLVANE_BINARY + "' -O >/dev/null\" /dev/null",
                {"OpenSLPConfig=/nonexistent/\xe2\x80\xae.conf"});
-  EXPECT_EQ("tolvane: /nonexistent/?.conf: no such file (named by OpenSLPConfig); its settings are "
-            "not in the report\r\n",
-            onTerminal.out);
+  EXPECT_EQ(
+      "tolvane: /nonexistent/?.conf: no such file (named by OpenSLPConfig); its settings are "
+      "not in the report\r\n",
+      onTerminal.out);
 #endif
 }
 

@@ -47,8 +47,9 @@ std::string misread(const std::string& name, const std::string& piece, const std
   const bool list = name.find("Timeouts") != std::string::npos;
   const bool yesNo = reading == "true" || reading == "false";
   return "tolvane: PATH:1: " + name + (list ? ": \"" : " = \"") + piece +
-         (list ? "\" in the list is not a whole number"
-               : yesNo ? "\" is neither true nor false" : "\" is not a whole number") +
+         (list    ? "\" in the list is not a whole number"
+          : yesNo ? "\" is neither true nor false"
+                  : "\" is not a whole number") +
          (yesNo ? "" : " from 0 to 2147483647") + "; the SLP library reads " + reading + "\n";
 }
 
@@ -216,8 +217,8 @@ TEST(PropertyStore, ReadsTheFileFormat) {
       {"net.slp.isDA = on\n", "net.slp.isDA", "on", misread("net.slp.isDA", "on", "false")},
       {"net.slp.traceMsg = 1000\n", "net.slp.traceMsg", "1000",
        misread("net.slp.traceMsg", "1000", "true")},
-      {"net.slp.isDA = TRUE\nnet.slp.traceMsg = No\nnet.slp.traceReg = 0\n", "net.slp.isDA",
-       "TRUE", ""},
+      {"net.slp.isDA = TRUE\nnet.slp.traceMsg = No\nnet.slp.traceReg = 0\n", "net.slp.isDA", "TRUE",
+       ""},
       {"net.slp.useScopes = 1.5e4\n", "net.slp.useScopes", "1.5e4", ""},
       // a value too long for a line a person reads keeps its two ends, whole characters each
       {"net.slp.MTU = " + longValue + "\n", "net.slp.MTU", longValue.c_str(),
@@ -231,7 +232,8 @@ TEST(PropertyStore, ReadsTheFileFormat) {
        nearMiss("net.slp.DAAdresses", "net.slp.DAAddresses")},
       {"net.slp.mutlicastTimeout = 1\n", "net.slp.multicastTimeouts", "500,750,1000,1500,2000,3000",
        nearMiss("net.slp.mutlicastTimeout", "net.slp.multicastTimeouts")},
-      {"useScopes = x\n", "net.slp.useScopes", "default", nearMiss("useScopes", "net.slp.useScopes")},
+      {"useScopes = x\n", "net.slp.useScopes", "default",
+       nearMiss("useScopes", "net.slp.useScopes")},
       {"Net.Slq.mtu = 1\n", "net.slp.MTU", "1400", nearMiss("Net.Slq.mtu", "net.slp.MTU")},
       // settings the report does not show, and names far from every one, stay silent
       {"net.slp.port = 427\nnet.slp.useIPv6 = true\nnet.slp.DAAttributes = x\nMTUMTU = 1\n",
@@ -427,7 +429,8 @@ TEST(PropertyStore, OpensNothingByPathWithoutTheKernelsProc) {
   if (access("/etc/slp.conf", F_OK) == 0) GTEST_SKIP() << "/etc/slp.conf changes the defaults";
   const ProcessResult probe = runShell("unshare -m sh -c 'mount -t tmpfs none /proc'");
   if (probe.exitStatus != 0) {
-    GTEST_SKIP() << "a mount namespace with a tmpfs over /proc is not permitted here: " << probe.err;
+    GTEST_SKIP() << "a mount namespace with a tmpfs over /proc is not permitted here: "
+                 << probe.err;
   }
   const TempDir dir;
   const std::string file = dir.write("slp.conf", "net.slp.MTU = 900\n");
@@ -439,8 +442,8 @@ TEST(PropertyStore, OpensNothingByPathWithoutTheKernelsProc) {
   const std::string defaults = runProgram(TOLVANE_BINARY, {"-O"}, {"OpenSLPConfig="}).out;
   // A /proc that is not the kernel's, empty or with its descriptors' links naming a device,
   // reopens nothing: the file is skipped with its note, and nothing else is opened.
-  const std::string links =
-      "mkdir -p /proc/self/fd; for n in 3 4 5 6 7 8 9; do ln -s " + device + " /proc/self/fd/$n; done; ";
+  const std::string links = "mkdir -p /proc/self/fd; for n in 3 4 5 6 7 8 9; do ln -s " + device +
+                            " /proc/self/fd/$n; done; ";
   for (const std::string& fill : {std::string(), links}) {
     const ProcessResult result = runShell(
         "unshare -m sh -ec 'mount -t tmpfs none /proc; " + fill + "exec \"$0\" -O' " TOLVANE_BINARY,

@@ -162,9 +162,10 @@ TEST(CheckedStreams, RunsOrSaysNotEnoughMemoryUnderAnyAddressSpaceLimit) {
         EXPECT_TRUE(printed.empty() || printed.back() == '\n') << "a row is whole or absent";
         EXPECT_TRUE(!c.wholeOrNothing || printed.empty()) << "the report is whole or absent";
         refusedAfterPrinting += !printed.empty();
-        firstSectionPrinted |= printed.find("\nSLP Operational Parameters\t\t\tValues\n"
-                                            "----------------------------------\t\t"
-                                            "------------\n") != std::string::npos;
+        firstSectionPrinted |= printed.find(
+                                   "\nSLP Operational Parameters\t\t\tValues\n"
+                                   "----------------------------------\t\t"
+                                   "------------\n") != std::string::npos;
         continue;
       }
       EXPECT_EQ(whole.exitStatus, result.exitStatus) << result.out;
