@@ -214,7 +214,7 @@ class RandomCommandLines : public NamespaceTest {
 
   TempFile config{
       "net.slp.useScopes = ONE, TWO\n"
-      "net.slp.multicastTimeouts = 250,,1250\n"
+      "net.slp.multicastTimeouts = 250,750,1250\n"
       "net.slp.isDA = true\n"};
 };
 
