@@ -196,7 +196,7 @@ void InterfaceTable::readTrafficCounters() {
       return;
     case CounterLookup::kWrongFormat:
       exitOnSystemError(gettext("Wrong format of /proc/net/dev. Sorry."));
-    case CounterLookup::kShortLine:
+    case CounterLookup::kMalformedLine:
       exitOnSystemError(gettext("Can't read data from file"));
   }
 }
