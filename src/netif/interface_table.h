@@ -37,6 +37,9 @@ class InterfaceTable {
   void closeSocket();
   std::int32_t count() const { return total; }
   ifreq currentRecord() const { return *current; }
+  // The record at `index` of the listing, from 0 to count() - 1. A probe leaves each record's
+  // name as it was listed.
+  const ifreq& recordAt(std::int32_t index) const { return conf.ifc_req[index]; }
   // Checks no bound: callers stop after count() records.
   void next() { ++current; }
 

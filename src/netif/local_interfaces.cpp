@@ -3,15 +3,20 @@
 
 #include <libintl.h>
 #include <netinet/in.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <iostream>
 #include <iterator>
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "layout/row_layout.h"
+#include "streams/terminal_text.h"
 
 namespace {
 
@@ -107,6 +112,60 @@ class BlockText {
   std::string columns;
 };
 
+// Each name once, in listing order: the names of the listing that the "eth" rule left out,
+// less lo's, which no one expects in the section.
+std::vector<std::string_view> namesLeftOut(const InterfaceTable& table) {
+  std::vector<std::string_view> names;
+  std::set<std::string_view> seen;
+  for (std::int32_t index = 0; index < table.count(); ++index) {
+    const ifreq& record = table.recordAt(index);
+    const std::string_view name = nameOf(record);
+    if (!isEthernetName(record.ifr_name) && name != "lo" && seen.insert(name).second) {
+      names.push_back(name);
+    }
+  }
+  return names;
+}
+
+// `text` with its field `{name}` replaced by `value`.
+std::string filled(std::string_view text, std::string_view field, std::string_view value) {
+  std::string result(text);
+  const std::size_t at = result.find(field);
+  if (at != std::string::npos) result.replace(at, field.size(), value);
+  return result;
+}
+
+// One line: the rule, and the first names left out, so that the line stays short.
+std::string hintLine(const std::vector<std::string_view>& names) {
+  constexpr std::size_t kNamesShown = 8;
+  std::string list;
+  for (std::size_t i = 0; i < std::min(names.size(), kNamesShown); ++i) {
+    if (i > 0) list += ", ";
+    list += shownOnTerminal(names[i]);
+  }
+  if (names.size() > kNamesShown) {
+    const std::size_t more = names.size() - kNamesShown;
+    list += filled(ngettext(", ... and {count} more", ", ... and {count} more", more), "{count}",
+                   std::to_string(more));
+  }
+  return "tolvane: " +
+         filled(gettext("the interface section shows only names that begin with \"eth\"; not "
+                        "shown: {names} (see LIMITS AND CAVEATS in man tolvane)"),
+                "{names}", list) +
+         '\n';
+}
+
+// Why a section shows no block, for a person at a terminal only: cron mails every byte of
+// standard error, and the rule is the report's. Once a run, though the section may run twice.
+void explainEmptySection(const InterfaceTable& table) {
+  static bool explained = false;
+  if (explained || isatty(STDERR_FILENO) != 1) return;
+  const std::vector<std::string_view> names = namesLeftOut(table);
+  if (names.empty()) return;
+  explained = true;
+  std::cerr << hintLine(names);
+}
+
 }  // namespace
 
 void printLocalInterfaces(InterfaceTable& table) {
@@ -126,4 +185,5 @@ void printLocalInterfaces(InterfaceTable& table) {
     }
   }
   table.closeSocket();
+  if (shown.empty()) explainEmptySection(table);
 }
