@@ -3,10 +3,10 @@
 // One pass does what the interface section cannot do without: one socket for the whole
 // section; one SIOCGIFCONF with a null buffer for the list's length, then one fetch with room
 // to spare; one read of the whole /proc/net/dev, indexed by device; for every record whose name
-// begins with "eth", its counters from that reading and the probe's eight interface requests
-// (index, address, netmask, address again, hardware address, MTU, flags, index again: the
-// record confirmed, which a list that holds still always is); the blocks formatted into one
-// buffer and written with one write(2).
+// begins with "eth", the counters its block shows from that reading and the probe's eight
+// interface requests (index, address, netmask, address again, hardware address, MTU, flags,
+// index again: the record confirmed, which a list that holds still always is); the blocks
+// formatted into one buffer and written with one write(2).
 //
 //   tolvane_floor BLOCKS RUNS   prints two medians of RUNS passes, in milliseconds: the whole
 //                               pass, writing to /dev/null; and the address, netmask and
@@ -40,7 +40,8 @@ namespace {
 
 // Room for this many more records than the kernel said, in case the list grows in between.
 constexpr int kSpareRecords = 16;
-constexpr int kCounterColumns = 16;
+// The transmit columns the block shows are the ninth and tenth of the line's sixteen.
+constexpr int kColumnsRead = 10;
 
 [[noreturn]] void fail(const char* what) {
   std::fprintf(stderr, "tolvane_floor: %s: %s\n", what, std::strerror(errno));
@@ -148,15 +149,15 @@ void request(int socket, unsigned long code, ifreq& record) {
 // request overwrites it.
 void appendBlock(std::string& out, int socket, ifreq record, const CounterIndex& counters) {
   const std::string_view name(record.ifr_name, strnlen(record.ifr_name, IFNAMSIZ));
-  // Aliases count on their device's line.
-  std::uint64_t columns[kCounterColumns] = {};
+  // Aliases count on their device's line. The block shows the first two columns of each
+  // direction, so the line is read up to the tenth and no further.
+  std::uint64_t columns[kColumnsRead] = {};
   const auto line = counters.find(name.substr(0, name.find(':')));
   if (line != counters.end()) {
     const char* text = line->second;
     for (std::uint64_t& column : columns) {
-      char* next = nullptr;
-      column = std::strtoull(text, &next, 10);
-      text = next;
+      while (*text == ' ') ++text;
+      for (; *text >= '0' && *text <= '9'; ++text) column = 10 * column + (*text - '0');
     }
   }
 

@@ -31,22 +31,34 @@ void appendName(std::string& text, std::string_view name) {
 }  // namespace
 
 std::string headingText(const char* label, std::string_view name, Underline underline) {
-  std::string text = "\n";
-  text += gettext(label);
-  appendName(text, name);
-  text += "\n----------------------------------";
-  if (underline == Underline::kLabelAndValues) text += "\t\t------------";
-  text += '\n';
+  std::string text;
+  appendHeading(text, gettext(label), name, underline);
   return text;
 }
 
 std::string rowText(const char* label, std::string_view value, std::string_view ownText) {
-  std::string text = gettext(label);
+  std::string text;
+  appendRow(text, gettext(label), value, ownText);
+  return text;
+}
+
+void appendHeading(std::string& text, const char* translatedLabel, std::string_view name,
+                   Underline underline) {
+  text += '\n';
+  text += translatedLabel;
+  appendName(text, name);
+  text += "\n----------------------------------";
+  if (underline == Underline::kLabelAndValues) text += "\t\t------------";
+  text += '\n';
+}
+
+void appendRow(std::string& text, const char* translatedLabel, std::string_view value,
+               std::string_view ownText) {
+  text += translatedLabel;
   text += "\t\t";
   appendValue(text, value);
   text += ownText;
   text += '\n';
-  return text;
 }
 
 void printLines(std::string_view lines) { std::cout << lines; }

@@ -30,6 +30,13 @@ std::string headingText(const char* label, std::string_view name, Underline unde
 // report's (a unit, the traffic columns) and shows as it is.
 std::string rowText(const char* label, std::string_view value, std::string_view ownText = {});
 
+// The same heading and row, appended to `text`, with `label` translated by the caller: a
+// section that writes many rows looks each label up once, and builds its lines in one buffer.
+void appendHeading(std::string& text, const char* translatedLabel, std::string_view name,
+                   Underline underline);
+void appendRow(std::string& text, const char* translatedLabel, std::string_view value,
+               std::string_view ownText = {});
+
 // Writes `lines`, each ended by its newline.
 void printLines(std::string_view lines);
 

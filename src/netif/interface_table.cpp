@@ -1,7 +1,6 @@
 // interface_table.cpp: lists the host's IPv4 interfaces and asks the kernel about one of them.
 #include "netif/interface_table.h"
 
-#include <arpa/inet.h>
 #include <libintl.h>
 #include <netinet/in.h>
 #include <sys/ioctl.h>
@@ -9,10 +8,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 #include <utility>
 
@@ -48,11 +48,17 @@ in_addr inetAddress(const sockaddr& address) {
   return inet.sin_addr;
 }
 
-// An IPv4 address: at most 15 characters, so the buffer always holds them whole.
-const char* dottedQuad(const sockaddr& address) {
-  const in_addr bytes = inetAddress(address);
-  (void)inet_ntop(AF_INET, &bytes, textBuffer, sizeof textBuffer);
-  return textBuffer;
+// An IPv4 address in dotted-quad form: at most 15 characters, so the buffer always holds them.
+std::string_view dottedQuad(const sockaddr& address) {
+  const in_addr inet = inetAddress(address);
+  unsigned char bytes[4];
+  std::memcpy(bytes, &inet.s_addr, sizeof bytes);  // in network order: the first byte first
+  char* end = textBuffer;
+  for (const unsigned char byte : bytes) {
+    if (end != textBuffer) *end++ = '.';
+    end = std::to_chars(end, std::end(textBuffer), byte).ptr;
+  }
+  return {textBuffer, static_cast<std::size_t>(end - textBuffer)};
 }
 
 }  // namespace
@@ -108,7 +114,7 @@ void InterfaceTable::closeSocket() {
 
 bool InterfaceTable::probe() {
   const ifreq record = *current;
-  setName(std::string(record.ifr_name, strnlen(record.ifr_name, IFNAMSIZ)));
+  setName(std::string_view(record.ifr_name, strnlen(record.ifr_name, IFNAMSIZ)));
   readTrafficCounters();
   // The requests ask by label and by device name, each a moment after the one before: a record
   // that changed while they were asked is probed once more, and gets no block if it changes
@@ -163,11 +169,16 @@ void InterfaceTable::formatAddress() { setAddress(dottedQuad(current->ifr_addr))
 void InterfaceTable::formatNetmask() { setNetmask(dottedQuad(current->ifr_netmask)); }
 
 void InterfaceTable::formatHardwareAddress() {
+  static constexpr char kHexDigits[] = "0123456789abcdef";
   const auto* bytes = reinterpret_cast<const unsigned char*>(current->ifr_hwaddr.sa_data);
-  // At most 17 characters: the buffer always holds them whole.
-  (void)std::snprintf(textBuffer, sizeof textBuffer, "%02x:%02x:%02x:%02x:%02x:%02x", bytes[0],
-                      bytes[1], bytes[2], bytes[3], bytes[4], bytes[5]);
-  setHardwareAddress(textBuffer);
+  // Six bytes of two lower-case hexadecimal digits, each after a colon but the first.
+  char* end = textBuffer;
+  for (int i = 0; i < 6; ++i) {
+    if (i > 0) *end++ = ':';
+    *end++ = kHexDigits[bytes[i] >> 4];
+    *end++ = kHexDigits[bytes[i] & 0xfu];
+  }
+  setHardwareAddress({textBuffer, static_cast<std::size_t>(end - textBuffer)});
 }
 
 void InterfaceTable::readTrafficCounters() {
@@ -196,7 +207,7 @@ void InterfaceTable::readTrafficCounters() {
       return;
     case CounterLookup::kWrongFormat:
       exitOnSystemError(gettext("Wrong format of /proc/net/dev. Sorry."));
-    case CounterLookup::kShortLine:
+    case CounterLookup::kMalformedLine:
       exitOnSystemError(gettext("Can't read data from file"));
   }
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "netif/traffic_counters.h"
 
@@ -36,6 +37,9 @@ class InterfaceTable {
   void closeSocket();
   std::int32_t count() const { return total; }
   ifreq currentRecord() const { return *current; }
+  // The record at `index` of the listing, from 0 to count() - 1. A probe leaves each record's
+  // name as it was listed.
+  const ifreq& recordAt(std::int32_t index) const { return conf.ifc_req[index]; }
   // Checks no bound: callers stop after count() records.
   void next() { ++current; }
 
@@ -61,10 +65,10 @@ class InterfaceTable {
   bool isBroadcast() const { return (ifFlags & IFF_BROADCAST) != 0; }
   bool isMulticast() const { return (ifFlags & IFF_MULTICAST) != 0; }
 
-  void setName(const std::string& value) { ifName = value; }
-  void setAddress(const std::string& value) { ipText = value; }
-  void setHardwareAddress(const std::string& value) { macText = value; }
-  void setNetmask(const std::string& value) { maskText = value; }
+  void setName(std::string_view value) { ifName = value; }
+  void setAddress(std::string_view value) { ipText = value; }
+  void setHardwareAddress(std::string_view value) { macText = value; }
+  void setNetmask(std::string_view value) { maskText = value; }
   void setMtu(std::int32_t value) { ifMtu = value; }
   void setFlags(std::uint16_t value) { ifFlags = value; }
 

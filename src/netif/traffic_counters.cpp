@@ -1,4 +1,4 @@
-// traffic_counters.cpp: reads /proc/net/dev and takes an interface's sixteen totals from it.
+// traffic_counters.cpp: reads /proc/net/dev and takes the totals the report shows from it.
 #include "netif/traffic_counters.h"
 
 #include <fcntl.h>
@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -31,31 +31,45 @@ static_assert(kFirstCapacity <= kMostCapacity && kMostCapacity <= SIZE_MAX / 2);
 // A file of 2 GiB or more must open and stat on a 32-bit system as on any other.
 static_assert(sizeof(off_t) >= 8, "build with -D_FILE_OFFSET_BITS=64");
 
+// White space as the C locale has it: what separates the file's words.
+bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
 // The first white-space-delimited word of the name part, or an empty view when it has none.
 std::string_view firstToken(std::string_view namePart) {
   std::size_t begin = 0;
-  while (begin < namePart.size() && std::isspace(static_cast<unsigned char>(namePart[begin]))) {
-    ++begin;
-  }
+  while (begin < namePart.size() && isBlank(namePart[begin])) ++begin;
   std::size_t end = begin;
-  while (end < namePart.size() && !std::isspace(static_cast<unsigned char>(namePart[end]))) ++end;
+  while (end < namePart.size() && !isBlank(namePart[end])) ++end;
   return namePart.substr(begin, end - begin);
 }
 
-// Reads the first sixteen numbers of a NUL-terminated counter part, each after any white
-// space, in column order; whatever follows them is ignored. False when fewer are there.
+// Whether a run of decimal digits has a value that fits 64 bits: the shorter of two runs
+// without leading zeros is the smaller, and of two as long the one that sorts first.
+bool fits64Bits(std::string_view digits) {
+  constexpr std::string_view kMost = "18446744073709551615";
+  if (digits.size() < kMost.size()) return true;
+  digits.remove_prefix(std::min(digits.find_first_not_of('0'), digits.size()));
+  return digits.size() < kMost.size() || (digits.size() == kMost.size() && digits <= kMost);
+}
+
+// Checks the first sixteen white-space-delimited fields of a NUL-terminated counter part, and
+// converts those the report shows; whatever follows them is ignored. False when fewer are
+// there, or when one is not a counter: a run of decimal digits, without a sign, whose value
+// fits 64 bits.
 bool parseCounters(const char* text, TrafficCounters& counters) {
-  // The numbers are written through these pointers; cppcheck takes them for read-only.
+  // The columns the report shows; the others are only checked. The numbers are written through
+  // these pointers; cppcheck takes them for read-only.
   // cppcheck-suppress constVariable
-  std::uint64_t* const fields[kCounterColumns] = {
-      &counters.rxBytes, &counters.rxPackets,    &counters.rxErrors,     &counters.rxDropped,
-      &counters.rxFifo,  &counters.rxFrame,      &counters.rxCompressed, &counters.rxMulticast,
-      &counters.txBytes, &counters.txPackets,    &counters.txErrors,     &counters.txDropped,
-      &counters.txFifo,  &counters.txCollisions, &counters.txCarrier,    &counters.txCompressed};
-  for (std::uint64_t* field : fields) {
-    char* end = nullptr;
-    *field = std::strtoull(text, &end, 10);
-    if (end == text) return false;
+  std::uint64_t* const shown[kCounterColumns] = {
+      &counters.rxBytes, &counters.rxPackets, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+      &counters.txBytes, &counters.txPackets, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+  for (std::uint64_t* const value : shown) {
+    while (isBlank(*text)) ++text;
+    const char* end = text;
+    while (*end >= '0' && *end <= '9') ++end;
+    const std::string_view digits(text, end - text);
+    if (digits.empty() || (*end != '\0' && !isBlank(*end)) || !fits64Bits(digits)) return false;
+    if (value != nullptr) (void)std::from_chars(text, end, *value);
     text = end;
   }
   return true;
@@ -168,7 +182,7 @@ CounterLookup CounterSnapshot::find(std::string_view device, TrafficCounters& co
     return endsAtWrongLine ? CounterLookup::kWrongFormat : CounterLookup::kNotFound;
   }
   TrafficCounters found;
-  if (!parseCounters(line->second, found)) return CounterLookup::kShortLine;
+  if (!parseCounters(line->second, found)) return CounterLookup::kMalformedLine;
   counters = found;
   return CounterLookup::kFound;
 }

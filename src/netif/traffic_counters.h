@@ -1,4 +1,4 @@
-// traffic_counters.h: the sixteen totals of one /proc/net/dev device line.
+// traffic_counters.h: the totals the report shows of one /proc/net/dev device line.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -6,32 +6,22 @@
 #include <string_view>
 #include <unordered_map>
 
-// In the file's column order: the eight receive columns, then the eight transmit columns.
+// Of the line's sixteen columns (eight receive, then eight transmit) the report shows the first
+// two of each direction; the others are checked, never converted.
 struct TrafficCounters {
-  std::uint64_t rxBytes = 0;
-  std::uint64_t rxPackets = 0;
-  std::uint64_t rxErrors = 0;
-  std::uint64_t rxDropped = 0;
-  std::uint64_t rxFifo = 0;
-  std::uint64_t rxFrame = 0;
-  std::uint64_t rxCompressed = 0;
-  std::uint64_t rxMulticast = 0;
-  std::uint64_t txBytes = 0;
-  std::uint64_t txPackets = 0;
-  std::uint64_t txErrors = 0;
-  std::uint64_t txDropped = 0;
-  std::uint64_t txFifo = 0;
-  std::uint64_t txCollisions = 0;
-  std::uint64_t txCarrier = 0;
-  std::uint64_t txCompressed = 0;
+  std::uint64_t rxBytes = 0;    // column 1
+  std::uint64_t rxPackets = 0;  // column 2
+  std::uint64_t txBytes = 0;    // column 9
+  std::uint64_t txPackets = 0;  // column 10
 };
 
 // How a lookup in the counter file ended. Only kFound fills the counters.
 enum class CounterLookup {
-  kFound,        // the device's line, with its sixteen numbers
-  kNotFound,     // the file ended without a line for the device
-  kWrongFormat,  // a line without a name before a colon came first
-  kShortLine,    // the device's line holds fewer than sixteen numbers
+  kFound,          // the device's line, with its sixteen counters
+  kNotFound,       // the file ended without a line for the device
+  kWrongFormat,    // a line without a name before a colon came first
+  kMalformedLine,  // the device's line holds fewer than sixteen fields, or one of its first
+                   // sixteen is not a counter: a run of decimal digits whose value fits 64 bits
 };
 
 // How a read of the counter file ended. Only kLoaded leaves anything to look up.

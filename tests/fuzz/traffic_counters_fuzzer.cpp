@@ -26,27 +26,20 @@ constexpr std::size_t kMaxNameLength = 15;
 // White space as the C locale has it.
 bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-// One unsigned number as strtoull reads it in base 10: blanks, an optional sign (a minus
-// negates modulo 2^64), digits; too large saturates. Nothing when no digit follows.
+// One counter: blanks, then a run of decimal digits whose value fits 64 bits, ended by a blank
+// or the end of the text. Nothing when the field is anything else (a sign, a suffix, too large).
 std::optional<std::uint64_t> referenceNumber(std::string_view& text) {
   std::size_t at = 0;
   while (at < text.size() && isSpace(text[at])) ++at;
-  bool negative = false;
-  if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
-  if (at >= text.size() || text[at] < '0' || text[at] > '9') return std::nullopt;
+  const std::size_t first = at;
   unsigned __int128 value = 0;
-  bool overflow = false;
   for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
     value = value * 10 + static_cast<unsigned>(text[at] - '0');
-    if (value > UINT64_MAX) {
-      overflow = true;
-      value = UINT64_MAX;
-    }
+    if (value > UINT64_MAX) return std::nullopt;
   }
+  if (at == first || (at < text.size() && !isSpace(text[at]))) return std::nullopt;
   text.remove_prefix(at);
-  if (overflow) return UINT64_MAX;
-  const auto result = static_cast<std::uint64_t>(value);
-  return negative ? std::uint64_t{0} - result : result;
+  return static_cast<std::uint64_t>(value);
 }
 
 struct Reference {
@@ -78,10 +71,11 @@ Reference referenceScan(std::string_view contents, std::string_view device) {
     std::vector<std::uint64_t> numbers;
     while (numbers.size() < 16) {
       const std::optional<std::uint64_t> number = referenceNumber(rest);
-      if (!number) return {CounterLookup::kShortLine, {}};
+      if (!number) return {CounterLookup::kMalformedLine, {}};
       numbers.push_back(*number);
     }
-    return {CounterLookup::kFound, numbers};
+    // The counters hold the first two columns of each direction.
+    return {CounterLookup::kFound, {numbers[0], numbers[1], numbers[8], numbers[9]}};
   }
   return {CounterLookup::kNotFound, {}};
 }

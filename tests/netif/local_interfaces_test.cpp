@@ -151,6 +151,28 @@ TEST_F(LocalInterfaces, ReportsOnlyNamesBeginningWithEth) {
       << unread.err;
 }
 
+TEST_F(LocalInterfaces, NamesWhatTheEthRuleLeftOutOnATerminalOnly) {
+  ASSERT_TRUE(shell("ip link add enp0s1 type veth peer name far && ip link set far netns " +
+                    spaces.peer() + " && ip addr add 10.7.0.1/24 dev enp0s1"));
+  const std::string hint =
+      "tolvane: the interface section shows only names that begin with \"eth\"; not shown: ";
+  const std::string manual = " (see LIMITS AND CAVEATS in man tolvane)\r\n";
+  // Standard output to /dev/null, so that the terminal carries standard error alone: one line,
+  // though -A -I runs the section twice.
+  const std::string onTerminal =
+      std::string("script -qec \"'") + TOLVANE_BINARY + "' -A -I >/dev/null\" /dev/null";
+  EXPECT_EQ(hint + "enp0s1" + manual, runShell(onTerminal).out);
+  const ProcessResult toFile = tolvane({"-I"});
+  EXPECT_EQ(std::tuple(banner, "", 0), std::tuple(toFile.out, toFile.err, toFile.exitStatus));
+
+  // Each name once, in listing order, and eight at most.
+  ASSERT_TRUE(
+      shell("ip addr add 10.7.1.1/24 dev enp0s1 && for i in $(seq 9); do "
+            "ip tuntap add dev wl$i mode tap && ip addr add 10.8.$i.1/24 dev wl$i; done"));
+  EXPECT_EQ(hint + "enp0s1, wl1, wl2, wl3, wl4, wl5, wl6, wl7, ... and 2 more" + manual,
+            runShell(onTerminal).out);
+}
+
 TEST_F(LocalInterfaces, ComesLastAndOncePerRequest) {
   ASSERT_TRUE(shell(tap("eth0", "10.1.0.1/24", "02:00:00:00:00:01") + "true"));
   const std::string section = text(
