@@ -18,9 +18,10 @@ install(FILES "${tolvane_man_page}" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 # bash-completion loads completions/<command> on first use from each data directory.
 install(FILES "${PROJECT_SOURCE_DIR}/completion/tolvane"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/bash-completion/completions")
-# The README, and the test suite's sample configuration as a commented example: the tests pin
-# the report for that very file, so the example cannot drift from what the program does.
-install(FILES "${PROJECT_SOURCE_DIR}/README.md" DESTINATION "${CMAKE_INSTALL_DOCDIR}")
+# The README of the installed package (README.md is the source tree's: it points at files that
+# are not installed), and the test suite's sample configuration as a commented example: the
+# tests pin the report for that very file, so the example cannot drift from what the program does.
+install(FILES "${PROJECT_SOURCE_DIR}/doc/README" DESTINATION "${CMAKE_INSTALL_DOCDIR}")
 install(FILES "${PROJECT_SOURCE_DIR}/tests/cli/sample.conf"
         DESTINATION "${CMAKE_INSTALL_DOCDIR}/examples" RENAME slp.conf)
 

@@ -15,12 +15,7 @@ if ! diff -u --label committed --label regenerated \
   fail "po/tolvane.pot is stale: run cmake --build <build-dir> --target pot"
 fi
 
-# The message ids, as the catalogue writes them (a tab as \t), one a line.
-awk '
-  /^msgid "/ { id = substr($0, 8, length($0) - 8); open = 1; next }
-  /^"/ && open { id = id substr($0, 2, length($0) - 2); next }
-  open { if (id != "") print id; open = 0 }
-' "$committed" >"$scratch/ids"
+catalogue_ids "$committed" >"$scratch/ids"
 mapfile -t ids <"$scratch/ids"
 ((${#ids[@]} > 0)) || fail "no message ids in $committed"
 

@@ -22,3 +22,13 @@ finish() {
 program_switches() {
   "$1" --help | sed -n 's/^   \(-[^,]*\),  \(--[^ ]*\)$/\1\n\2/p' | sort
 }
+
+# The message ids of the catalogue template $1, one a line, as the template writes them (a tab
+# as \t, a quote as \").
+catalogue_ids() {
+  awk '
+    /^msgid "/ { id = substr($0, 8, length($0) - 8); open = 1; next }
+    /^"/ && open { id = id substr($0, 2, length($0) - 2); next }
+    open { if (id != "") print id; open = 0 }
+  ' "$1"
+}

@@ -54,7 +54,7 @@ done
 # configuration and Debian's two documents under /usr, nothing else.
 expected='./usr/bin/tolvane
 ./usr/share/bash-completion/completions/tolvane
-./usr/share/doc/tolvane/README.md.gz
+./usr/share/doc/tolvane/README
 ./usr/share/doc/tolvane/changelog.gz
 ./usr/share/doc/tolvane/copyright
 ./usr/share/doc/tolvane/examples/slp.conf

@@ -4,6 +4,7 @@
 # shellcheck source=tests/package/common.sh
 source "$(dirname "$0")/common.sh"
 page=$1 program=$2
+pot=$(dirname "$page")/../po/tolvane.pot
 
 # The page's first line asks for tbl, as man reads it.
 warnings=$(groff -t -man -ww -z "$page" 2>&1) || fail "groff failed on $page"
@@ -15,12 +16,24 @@ if command -v man >/dev/null; then
     fail "man -l failed on $page"
   [[ -s $scratch/man.err ]] && fail "man -l complains: $(cat "$scratch/man.err")"
   for heading in NAME SYNOPSIS DESCRIPTION OPTIONS REPORT "CONFIGURATION FILES" "EXIT STATUS" \
-    ENVIRONMENT FILES EXAMPLES "LIMITS AND CAVEATS" "SEE ALSO"; do
+    DIAGNOSTICS ENVIRONMENT FILES EXAMPLES "LIMITS AND CAVEATS" "SEE ALSO"; do
     grep -qx "$heading" <<<"$rendered" || fail "no $heading section in the rendered page"
   done
   # A page to scan, not to read through: as long as ip-address(8) at most.
   lines=$(wc -l <<<"$rendered")
-  ((lines <= 300)) || fail "the page renders in $lines lines at 80 columns, more than 300"
+  ((lines <= 320)) || fail "the page renders in $lines lines at 80 columns, more than 320"
+
+  # A search of the page finds every message: the words between the placeholders of each note
+  # and failure of the catalogue, and the parser's reports, stand on one rendered line.
+  while IFS= read -r words; do
+    grep -qF -- "$words" <<<"$rendered" ||
+      fail "no line of the page holds these words of a message: $words"
+  done < <(catalogue_ids "$pot" | grep -E "[{][a-z]+[}]|^(Can't|Not enough|Wrong format) " |
+    sed 's/\\"/"/g; s/[{][a-z]*[}]/\n/g' | sed 's/^ *//; s/ *$//' | grep ' '
+    # shellcheck disable=SC2086 # one word an argument
+    for arguments in -x "-O -O"; do
+      "$program" $arguments 2>&1 >/dev/null | sed -n '2s/^ *//p'
+    done)
 fi
 
 # Every switch of --help has its entry under OPTIONS, short and long name together.
