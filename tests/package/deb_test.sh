@@ -51,13 +51,14 @@ for file in "tolvane_$version.dsc" "tolvane_$version.tar.xz" "tolvane_${version}
 done
 
 # The files: the program, the manual page, the completion, the README, the example
-# configuration and Debian's two documents under /usr, nothing else.
+# configuration, Debian's two documents and lintian's override under /usr, nothing else.
 expected='./usr/bin/tolvane
 ./usr/share/bash-completion/completions/tolvane
 ./usr/share/doc/tolvane/README
 ./usr/share/doc/tolvane/changelog.gz
 ./usr/share/doc/tolvane/copyright
 ./usr/share/doc/tolvane/examples/slp.conf
+./usr/share/lintian/overrides/tolvane
 ./usr/share/man/man1/tolvane.1.gz'
 files=$(dpkg-deb -c "$out/$deb" | awk '$1 !~ /^d/ {print $6}' | LC_ALL=C sort)
 [[ $files == "$expected" ]] || fail "the package holds:"$'\n'"$files"
